@@ -1,0 +1,29 @@
+// The program's colours and fonts, shared by its windows.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QWidget;
+
+namespace look {
+
+inline const QColor kDarkBrown{0x43, 0x32, 0x12};
+inline const QColor kSkyBlue{0x20, 0xBF, 0xDB};
+inline const QColor kLightGrey{0xE0, 0xE0, 0xE0};
+inline const QColor kPaleGreen{0xC0, 0xFF, 0xC0};
+inline const QColor kLinkYellow{0xFF, 0xFF, 0x80};
+
+// Verdana at the given size; where Verdana is not installed Qt picks a similar face.
+QFont verdana(qreal pointSize, bool bold = false);
+
+// Background of a window, frame or entry box (filled, not inherited from the style).
+void setBackground(QWidget* widget, const QColor& colour);
+// Text colour of a label, check box, frame caption or entry box.
+void setTextColour(QWidget* widget, const QColor& colour);
+// Dark brown entry with light grey text, as the name box and the lists are.
+void setEntryColours(QWidget* widget);
+// Light grey face with black text.
+void setButtonColours(QWidget* widget);
+
+} // namespace look

@@ -1,0 +1,46 @@
+// Everything that blocks on the user or leaves the process goes through Platform, so the
+// windows can be driven by tests with a recording fake instead of real dialogs.
+#pragma once
+
+#include <QMessageBox>
+#include <QString>
+#include <QUrl>
+
+class QPrinter;
+class QWidget;
+
+class Platform {
+public:
+    virtual ~Platform() = default;
+
+    // A modal message box titled with the application title.
+    virtual QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon,
+                                                    const QString& text,
+                                                    QMessageBox::StandardButtons buttons = QMessageBox::Ok) = 0;
+    // Empty result: cancelled.
+    virtual QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
+    virtual QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                                    const QString& defaultSuffix) = 0;
+    // Shows the print dialog for printer; false when cancelled. With hasSelection the
+    // selection is preselected as the range.
+    virtual bool execPrintDialog(QWidget* parent, QPrinter& printer, bool hasSelection) = 0;
+    // Hands the address to the desktop; the outcome is not reported.
+    virtual void openUrl(const QUrl& url) = 0;
+};
+
+// The real dialogs and the desktop's browser.
+class QtPlatform : public Platform {
+public:
+    QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
+                                            QMessageBox::StandardButtons buttons) override;
+    QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) override;
+    QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
+                            const QString& defaultSuffix) override;
+    bool execPrintDialog(QWidget* parent, QPrinter& printer, bool hasSelection) override;
+    void openUrl(const QUrl& url) override;
+};
+
+// "Corvane Body Astrology": the title of every message box.
+QString applicationTitle();
+// "Corvane Body Astrology v1.0": the caption of every window.
+QString windowCaption();

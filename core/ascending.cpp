@@ -1,0 +1,3 @@
+// Placeholder until the ascending table is written out.
+#include "core/zodiac.h"
+void FindAscendingSign(SignResults&) {}

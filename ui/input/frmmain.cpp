@@ -1,0 +1,330 @@
+#include "frmmain.h"
+#include "ui_frmmain.h"
+
+#include "clicklabel.h"
+#include "core/zodiac.h"
+#include "frmdisplay.h"
+#include "look.h"
+#include "readingfile.h"
+#include "reports.h"
+#include "session.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QKeyEvent>
+#include <QTextEdit>
+
+namespace {
+
+// Leading and trailing blanks only, as the reading has always trimmed its entries.
+QString trimBlanks(const QString& text)
+{
+    int first = 0;
+    int last = text.size();
+    while (first < last && text.at(first) == QLatin1Char(' '))
+        ++first;
+    while (last > first && text.at(last - 1) == QLatin1Char(' '))
+        --last;
+    return text.mid(first, last - first);
+}
+
+std::string toStd(const QString& text)
+{
+    return text.toUtf8().toStdString();
+}
+
+QString fromStd(const std::string& text)
+{
+    return QString::fromUtf8(text.c_str(), static_cast<int>(text.size()));
+}
+
+} // namespace
+
+frmMain::frmMain(Session& session, QWidget* parent)
+    : QMainWindow(parent)
+    , ui(new Ui::frmMain)
+    , m_session(session)
+{
+    ui->setupUi(this);
+    setWindowIcon(QIcon(QStringLiteral(":/icon/bodyastro.svg")));
+
+    // The separators are named so that every menu entry can be found by its name.
+    const QStringList separatorNames = {QStringLiteral("mnuHelp1"), QStringLiteral("mnuHelp2")};
+    int separatorIndex = 0;
+    for (QAction* action : ui->mnuHelp->actions()) {
+        if (action->isSeparator() && separatorIndex < separatorNames.size())
+            action->setObjectName(separatorNames.at(separatorIndex++));
+    }
+
+    // Look: dark brown everywhere, sky-blue frame captions, light grey entries and buttons.
+    setFont(look::verdana(8.25));
+    look::setBackground(this, look::kDarkBrown);
+    // The menu bar keeps the desktop's own colours.
+    menuBar()->setPalette(QApplication::palette(menuBar()));
+    menuBar()->setAutoFillBackground(true);
+    look::setTextColour(this, look::kLightGrey);
+    for (QWidget* frame : {static_cast<QWidget*>(ui->Frame2), static_cast<QWidget*>(ui->Frame3),
+                           static_cast<QWidget*>(ui->Frame4), static_cast<QWidget*>(ui->Frame5)}) {
+        look::setBackground(frame, look::kDarkBrown);
+        look::setTextColour(frame, look::kSkyBlue);
+    }
+    for (QWidget* label : {ui->Label1, ui->Label3, ui->Label4, ui->Label5, ui->Label6, ui->Label7})
+        look::setTextColour(label, look::kLightGrey);
+    for (QWidget* box : {ui->chkSign_0, ui->chkSign_1, ui->chkSign_2})
+        look::setTextColour(box, look::kLightGrey);
+    look::setTextColour(ui->Label2, look::kPaleGreen);
+    look::setTextColour(ui->Label61, look::kLinkYellow);
+    ui->Label61->setFont(look::verdana(8.25, true));
+    for (QLabel* label : {ui->lblCobrand, ui->lblFullBrand}) {
+        // Opaque, so that the label in front hides the one behind it.
+        look::setBackground(label, look::kDarkBrown);
+        look::setTextColour(label, look::kLinkYellow);
+        label->setTextFormat(Qt::PlainText);
+    }
+    for (QWidget* entry : {static_cast<QWidget*>(ui->txtName), static_cast<QWidget*>(ui->cmbDate),
+                           static_cast<QWidget*>(ui->cmbMonth), static_cast<QWidget*>(ui->cmbYear),
+                           static_cast<QWidget*>(ui->cmbTime)})
+        look::setEntryColours(entry);
+    for (QWidget* button : {ui->cmdProceed, ui->cmdOpen, ui->cmdExit})
+        look::setButtonColours(button);
+    ui->cmdProceed->setFont(look::verdana(8.25, true));
+    ui->cmdOpen->setFont(look::verdana(8.25, true));
+    ui->cmdExit->setFont(look::verdana(8.25, true));
+    // The open button's caption is long; let it wrap inside the button.
+    ui->cmdOpen->setText(QStringLiteral("Click Here To Open Previously\nSaved Body Astrology\nInterpretation"));
+    ui->cmdOpen->setAccessibleName(QStringLiteral("Click Here To Open Previously Saved Body Astrology Interpretation"));
+
+    // Fixed size: the layout is positioned control by control.
+    const QSize client(556, 353);
+    ui->centralwidget->setFixedSize(client);
+    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+
+    ui->txtName->installEventFilter(this);
+
+    connect(ui->cmdProceed, &QPushButton::clicked, this, &frmMain::cmdProceed_Click);
+    connect(ui->mnuFindZodiacRisingSign, &QAction::triggered, this, &frmMain::mnuFindZodiacRisingSign_Click);
+    connect(ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
+    connect(ui->cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
+    connect(ui->mnuExit, &QAction::triggered, this, &frmMain::cmdExit_Click);
+
+    Session* s = &m_session;
+    connect(ui->mnuOnline, &QAction::triggered, this, [s] { s->openPage(WebPage::ProductHelp); });
+    connect(ui->mnuVisit, &QAction::triggered, this, [s] { s->openPage(WebPage::MakerHome); });
+    connect(ui->mnuUpdate, &QAction::triggered, this, [s] { s->openPage(WebPage::ProductUpdate); });
+    connect(ui->mnuDonate, &QAction::triggered, this, [s] { s->openPage(WebPage::Donation); });
+    connect(ui->mnuMakeMoneyOnline, &QAction::triggered, this, [s] { s->openPage(WebPage::FullBranding); });
+    connect(ui->mnuAbout, &QAction::triggered, this, [this] { m_session.showAbout(this); });
+    makeClickable(ui->Label61, [s] { s->openPage(WebPage::MakerHome); }, true);
+    makeClickable(ui->lblCobrand, [s] { s->openPage(WebPage::CoBranding); }, true);
+    makeClickable(ui->lblFullBrand, [s] { s->openPage(WebPage::FullBranding); }, true);
+    makeClickable(ui->Label2, [s] { s->openPage(WebPage::FullBranding); }, false);
+
+    Form_Load();
+}
+
+frmMain::~frmMain()
+{
+    delete ui;
+}
+
+void frmMain::Form_Load()
+{
+    for (const char* month : zodiac::kMonthNames)
+        ui->cmbMonth->addItem(QString::fromLatin1(month));
+    for (int day = 1; day <= 31; ++day)
+        ui->cmbDate->addItem(QString::number(day));
+    for (int year = 1900; year <= 2050; ++year)
+        ui->cmbYear->addItem(QString::number(year));
+    for (const char* label : zodiac::kTimeWindowLabels)
+        ui->cmbTime->addItem(QString::fromLatin1(label));
+    ui->cmbDate->setCurrentIndex(0);
+    ui->cmbMonth->setCurrentIndex(0);
+    ui->cmbYear->setCurrentIndex(0);
+    ui->cmbTime->setCurrentIndex(0);
+}
+
+int frmMain::txtName_KeyPress(int keyAscii)
+{
+    const bool letter = (keyAscii >= 65 && keyAscii <= 90) || (keyAscii >= 97 && keyAscii <= 122);
+    if (!letter) {
+        if (keyAscii == 8 || keyAscii == 13 || keyAscii == 32)
+            return keyAscii;
+        m_session.platform().showMessage(this, QMessageBox::Information,
+                                         QStringLiteral("Please Enter Only Alphabet !"));
+        return 0;
+    }
+    if (keyAscii >= 97)
+        keyAscii -= 32;
+    return keyAscii;
+}
+
+bool frmMain::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched != ui->txtName || event->type() != QEvent::KeyPress)
+        return QMainWindow::eventFilter(watched, event);
+    auto* key = static_cast<QKeyEvent*>(event);
+    const QString typed = key->text();
+    // Keys without a character (arrows, Delete, Home) and focus moves are not filtered.
+    if (typed.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
+        return false;
+    QString accepted;
+    bool unchanged = true;
+    for (const QChar ch : typed) {
+        const int code = txtName_KeyPress(ch.unicode());
+        if (code != ch.unicode())
+            unchanged = false;
+        if (code != 0)
+            accepted.append(QChar(code));
+    }
+    if (unchanged)
+        return false; // let the box handle it as typed (Backspace, Enter, Space, capitals)
+    if (!accepted.isEmpty())
+        ui->txtName->insert(accepted);
+    return true;
+}
+
+bool frmMain::ValidateInput()
+{
+    if (ui->txtName->text().isEmpty()) {
+        m_session.platform().showMessage(this, QMessageBox::NoIcon, QStringLiteral("Please Enter Your Name !"));
+        ui->txtName->setFocus();
+        return false;
+    }
+    const int dayIndex = ui->cmbDate->currentIndex();
+    const int monthIndex = ui->cmbMonth->currentIndex();
+    const int year = ui->cmbYear->currentText().toInt();
+    // Every fourth year is a leap year here, 1900 included: saved files may hold 29 February 1900.
+    const bool leapYear = year % 4 == 0;
+    if (monthIndex == 1 && ((leapYear && dayIndex >= 29) || (!leapYear && dayIndex >= 28))) {
+        m_session.platform().showMessage(this, QMessageBox::Information,
+                                         QStringLiteral("Please Enter Correct Date Or Month!"));
+        return false;
+    }
+    if ((monthIndex == 3 || monthIndex == 5 || monthIndex == 8 || monthIndex == 10) && dayIndex == 30) {
+        m_session.platform().showMessage(this, QMessageBox::Information,
+                                         QStringLiteral("Please Enter Correct Date Or Month !"));
+        return false;
+    }
+    if (!ui->chkSign_0->isChecked() && !ui->chkSign_1->isChecked() && !ui->chkSign_2->isChecked()) {
+        m_session.platform().showMessage(this, QMessageBox::Information,
+                                         QStringLiteral("Please Select To Find Sign/Signs"));
+        return false;
+    }
+    return true;
+}
+
+void frmMain::cmdProceed_Click()
+{
+    if (!ValidateInput())
+        return;
+
+    Records& records = m_session.records();
+    BirthDetails& details = records.birthDetails;
+    details.Name = toStd(trimBlanks(ui->txtName->text()));
+    details.Year = static_cast<std::int16_t>(trimBlanks(ui->cmbYear->currentText()).toInt());
+    details.Month = toStd(trimBlanks(ui->cmbMonth->currentText()));
+    details.Day = static_cast<std::int16_t>(trimBlanks(ui->cmbDate->currentText()).toInt());
+    details.Time = toStd(trimBlanks(ui->cmbTime->currentText()));
+
+    SignResults& signs = records.signResults;
+    // A list without a selection (index -1) gives day or month 0, which has no sign.
+    FindSunSign(signs, ui->cmbDate->currentIndex() + 1, ui->cmbMonth->currentIndex() + 1);
+    signs.AscendingKey = signs.Sun + "-" + toStd(ui->cmbTime->currentText());
+
+    // Each reading gets a fresh result window, so its boxes start empty.
+    if (frmDisplay* old = m_session.displayWindow())
+        old->cmdBack_Click();
+    auto* display = new frmDisplay(m_session);
+    m_session.setDisplayWindow(display);
+
+    display->setSignCaption(SunTab, fromStd(signs.Sun));
+    FindAscendingSign(signs);
+    display->setSignCaption(AscendingTab, fromStd(signs.Ascending));
+    if (const int sun = zodiac::signNumber(signs.Sun)) {
+        signs.Opposite = OppositeSign(signs.Sun);
+        display->setSignCaption(OppositeTab, fromStd(signs.Opposite));
+        display->setSignPicture(SunTab, sun);
+        display->setSignPicture(OppositeTab, zodiac::signNumber(signs.Opposite));
+    }
+    if (const int ascending = zodiac::signNumber(signs.Ascending))
+        display->setSignPicture(AscendingTab, ascending);
+
+    CatalogueFields& fields = records.catalogueFields;
+    LookUpBodyAstrology(fields, signs.Sun);
+    appendSignReport(*display->signReportBox(SunTab), sunPlanetHeading(), fields);
+    LookUpBodyAstrology(fields, signs.Opposite);
+    appendSignReport(*display->signReportBox(OppositeTab), oppositePlanetHeading(), fields);
+    LookUpBodyAstrology(fields, signs.Ascending);
+    appendSignReport(*display->signReportBox(AscendingTab), ascendantPlanetHeading(), fields);
+
+    const QCheckBox* ticks[] = {ui->chkSign_0, ui->chkSign_1, ui->chkSign_2};
+    for (int tab = 0; tab < 3; ++tab)
+        display->setTabAvailable(static_cast<SignTab>(tab), false);
+    for (int tab = 0; tab < 3; ++tab) {
+        if (ticks[tab]->isChecked()) {
+            display->setTabAvailable(static_cast<SignTab>(tab), true);
+            display->setCurrentTab(static_cast<SignTab>(tab));
+        }
+    }
+
+    hide();
+    display->show();
+    display->bringTabAreaToFront();
+}
+
+void frmMain::mnuFindZodiacRisingSign_Click()
+{
+    cmdProceed_Click();
+}
+
+bool frmMain::setListText(QComboBox* list, const QString& text)
+{
+    const int index = list->findText(text, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (index < 0)
+        return false;
+    list->setCurrentIndex(index);
+    return true;
+}
+
+void frmMain::cmdOpen_Click()
+{
+    Platform& platform = m_session.platform();
+    const QString path = platform.getOpenFileName(this, QStringLiteral("Select the source file"),
+                                                  QStringLiteral("Corvane Body Astrology (*.boa)"));
+    if (path.isEmpty())
+        return;
+    if (!path.endsWith(QLatin1String("boa"), Qt::CaseSensitive)) {
+        platform.showMessage(this, QMessageBox::Critical, QStringLiteral("Please Check The File."));
+        return;
+    }
+    QStringList values;
+    QString error;
+    if (!readReadingFile(path, &values, &error)) {
+        // Nothing in the window changes: an unreadable file must not wipe what was typed.
+        platform.showMessage(this, QMessageBox::Critical,
+                             QStringLiteral("The file %1 could not be read.\n%2")
+                                 .arg(QDir::toNativeSeparators(path), error));
+        return;
+    }
+    ui->txtName->setText(values.value(0));
+    setListText(ui->cmbDate, values.value(1));
+    setListText(ui->cmbMonth, values.value(2));
+    setListText(ui->cmbYear, values.value(3));
+    setListText(ui->cmbTime, values.value(4));
+    ui->chkSign_0->setChecked(true);
+    ui->chkSign_1->setChecked(true);
+    ui->chkSign_2->setChecked(true);
+    cmdProceed_Click();
+}
+
+void frmMain::cmdExit_Click()
+{
+    close();
+}
+
+void frmMain::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    m_session.EndProgram();
+}

@@ -1,0 +1,43 @@
+// The result window: one tab per sign, the print/save panel, Back and Exit.
+#pragma once
+
+#include <QMainWindow>
+
+class QTextEdit;
+class Session;
+namespace Ui {
+class frmDisplay;
+}
+
+// Tab indexes of BodyTab.
+enum SignTab { SunTab = 0, OppositeTab = 1, AscendingTab = 2 };
+
+class frmDisplay : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit frmDisplay(Session& session, QWidget* parent = nullptr);
+    ~frmDisplay() override;
+
+    // What the reading command writes before it shows the window.
+    void setSignCaption(SignTab tab, const QString& signName);
+    void setSignPicture(SignTab tab, int pictureNumber);
+    QTextEdit* signReportBox(SignTab tab) const;
+    void setTabAvailable(SignTab tab, bool available);
+    void setCurrentTab(SignTab tab);
+    void bringTabAreaToFront();
+
+public slots:
+    void cmdBack_Click();
+    void cmdExit_Click();
+    void cmdMainPrint_Click();
+    void cmdPrint_Click();
+    void cmdSave_Click();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    Ui::frmDisplay* ui;
+    Session& m_session;
+    bool m_closingByBack = false;
+};
