@@ -1,0 +1,335 @@
+// The input window driven through its real widgets: lists, key filter, validation, and the
+// reading command's bookkeeping.
+#include "common/fakeplatform.h"
+#include "common/guitest.h"
+#include "frmdisplay.h"
+#include "frmmain.h"
+#include "session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+class tst_input : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void startsWithFilledListsAndNothingTicked();
+    void keyFilterCapitalisesAndRejects();
+    void validationRules_data();
+    void validationRules();
+    void emptyNameWinsAndTakesFocus();
+    void menuCommandDoesWhatTheButtonDoes();
+    void readingCapturesTrimmedDetails();
+    void openRefusesWrongEndingsAndKeepsEntriesOnBadFiles();
+
+private:
+    template <typename T>
+    T* child(const char* name)
+    {
+        T* widget = m_window->findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("no child %s", name);
+        return widget;
+    }
+    void setEntries(const QString& name, int day, const QString& month, int year, bool sun, bool opposite,
+                    bool ascending);
+    void closeResultWindow();
+
+    FakePlatform* m_platform = nullptr;
+    Session* m_session = nullptr;
+    frmMain* m_window = nullptr;
+    ModalWatchdog* m_watchdog = nullptr;
+    int m_endings = 0;
+};
+
+void tst_input::initTestCase()
+{
+    prepareGuiTestEnvironment();
+}
+
+void tst_input::init()
+{
+    m_platform = new FakePlatform;
+    m_session = new Session(*m_platform);
+    m_endings = 0;
+    m_session->setProcessEnder([this] { ++m_endings; });
+    m_window = new frmMain(*m_session);
+    m_session->setMainWindow(m_window);
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window));
+    m_watchdog = new ModalWatchdog;
+}
+
+void tst_input::cleanup()
+{
+    QVERIFY2(m_watchdog->unexpected.isEmpty(), qPrintable(m_watchdog->unexpected.join(QLatin1Char(','))));
+    delete m_watchdog;
+    closeResultWindow();
+    // Deleting the input window directly must not count as the user ending the program.
+    delete m_window;
+    delete m_session;
+    delete m_platform;
+}
+
+void tst_input::closeResultWindow()
+{
+    if (frmDisplay* display = m_session->displayWindow()) {
+        display->cmdBack_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+}
+
+void tst_input::setEntries(const QString& name, int day, const QString& month, int year, bool sun,
+                           bool opposite, bool ascending)
+{
+    child<QLineEdit>("txtName")->setText(name);
+    QVERIFY(frmMain::setListText(child<QComboBox>("cmbDate"), QString::number(day)));
+    QVERIFY(frmMain::setListText(child<QComboBox>("cmbMonth"), month));
+    QVERIFY(frmMain::setListText(child<QComboBox>("cmbYear"), QString::number(year)));
+    child<QCheckBox>("chkSign_0")->setChecked(sun);
+    child<QCheckBox>("chkSign_1")->setChecked(opposite);
+    child<QCheckBox>("chkSign_2")->setChecked(ascending);
+}
+
+void tst_input::startsWithFilledListsAndNothingTicked()
+{
+    QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvane Body Astrology v1.0"));
+    auto* date = child<QComboBox>("cmbDate");
+    auto* month = child<QComboBox>("cmbMonth");
+    auto* year = child<QComboBox>("cmbYear");
+    auto* time = child<QComboBox>("cmbTime");
+    QCOMPARE(date->count(), 31);
+    QCOMPARE(date->itemText(30), QStringLiteral("31"));
+    QCOMPARE(month->count(), 12);
+    QCOMPARE(month->itemText(11), QStringLiteral("December"));
+    QCOMPARE(year->count(), 151);
+    QCOMPARE(year->itemText(150), QStringLiteral("2050"));
+    QCOMPARE(time->count(), 12);
+    QCOMPARE(time->itemText(2), QStringLiteral("midnight-2am"));
+    QCOMPARE(time->itemText(8), QStringLiteral("noon-2pm"));
+    QCOMPARE(time->itemText(11), QStringLiteral("6am-8am"));
+    for (QComboBox* list : {date, month, year, time}) {
+        QCOMPARE(list->currentIndex(), 0);
+        QVERIFY(!list->isEditable());
+    }
+    QCOMPARE(date->currentText() + month->currentText() + year->currentText() + time->currentText(),
+             QStringLiteral("1January19004am-6am"));
+    for (const char* name : {"chkSign_0", "chkSign_1", "chkSign_2"})
+        QVERIFY(!child<QCheckBox>(name)->isChecked());
+    QCOMPARE(child<QCheckBox>("chkSign_2")->text(), QStringLiteral("Find Ascending Sign"));
+    QCOMPARE(child<QPushButton>("cmdProceed")->text(), QStringLiteral("Find My &Body Astrology Result"));
+    QVERIFY(!child<QAction>("mnuMakeMoneyOnline")->isEnabled());
+    QVERIFY(child<QAction>("mnuHelp1")->isSeparator());
+    QVERIFY(child<QAction>("mnuHelp2")->isSeparator());
+
+    // A fresh start with a name typed stops at the sign choice.
+    child<QLineEdit>("txtName")->setText(QStringLiteral("ANN"));
+    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
+    QCOMPARE(m_platform->messageTexts(), QStringList{QStringLiteral("Please Select To Find Sign/Signs")});
+    QVERIFY(m_window->isVisible());
+}
+
+void tst_input::keyFilterCapitalisesAndRejects()
+{
+    auto* name = child<QLineEdit>("txtName");
+    name->setFocus();
+    QTest::keyClicks(name, QStringLiteral("ann"));
+    QCOMPARE(name->text(), QStringLiteral("ANN"));
+    QVERIFY(m_platform->messages.isEmpty());
+
+    QTest::keyClicks(name, QStringLiteral("1-"));
+    QCOMPARE(name->text(), QStringLiteral("ANN"));
+    QCOMPARE(m_platform->messageTexts(),
+             (QStringList{QStringLiteral("Please Enter Only Alphabet !"), QStringLiteral("Please Enter Only Alphabet !")}));
+    QCOMPARE(m_platform->messages.first().icon, QMessageBox::Information);
+
+    QTest::keyClick(name, Qt::Key_Space);
+    QTest::keyClicks(name, QStringLiteral("Lee"));
+    QCOMPARE(name->text(), QStringLiteral("ANN LEE"));
+    QTest::keyClick(name, Qt::Key_Backspace);
+    QCOMPARE(name->text(), QStringLiteral("ANN LE"));
+
+    // Keys that carry no character move the cursor and are not filtered.
+    QTest::keyClick(name, Qt::Key_Home);
+    QTest::keyClick(name, Qt::Key_Delete);
+    QTest::keyClick(name, Qt::Key_Right);
+    QTest::keyClicks(name, QStringLiteral("x"));
+    QCOMPARE(name->text(), QStringLiteral("NXN LE"));
+    QCOMPARE(m_platform->messages.size(), 2);
+
+    // Letters outside A-Z are refused like digits.
+    QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString(QChar(0xE9)));
+    QApplication::sendEvent(name, &accented);
+    QCOMPARE(name->text(), QStringLiteral("NXN LE"));
+    QCOMPARE(m_platform->messages.size(), 3);
+}
+
+void tst_input::validationRules_data()
+{
+    QTest::addColumn<int>("day");
+    QTest::addColumn<QString>("month");
+    QTest::addColumn<int>("year");
+    QTest::addColumn<int>("ticks"); // bit 0 sun, bit 1 opposite, bit 2 ascending
+    QTest::addColumn<QString>("message"); // empty: the reading goes ahead
+
+    const QString february = QStringLiteral("Please Enter Correct Date Or Month!");
+    const QString thirty = QStringLiteral("Please Enter Correct Date Or Month !");
+    QTest::newRow("29 Feb 2001") << 29 << "February" << 2001 << 7 << february;
+    QTest::newRow("29 Feb 2000") << 29 << "February" << 2000 << 7 << QString();
+    QTest::newRow("29 Feb 1900") << 29 << "February" << 1900 << 7 << QString();
+    QTest::newRow("30 Feb 2000") << 30 << "February" << 2000 << 7 << february;
+    QTest::newRow("31 Feb 2001") << 31 << "February" << 2001 << 7 << february;
+    QTest::newRow("28 Feb 2001") << 28 << "February" << 2001 << 7 << QString();
+    QTest::newRow("31 Apr") << 31 << "April" << 1990 << 7 << thirty;
+    QTest::newRow("31 Jun") << 31 << "June" << 1990 << 7 << thirty;
+    QTest::newRow("31 Sep") << 31 << "September" << 1990 << 7 << thirty;
+    QTest::newRow("31 Nov") << 31 << "November" << 1990 << 7 << thirty;
+    QTest::newRow("31 May") << 31 << "May" << 1990 << 7 << QString();
+    QTest::newRow("30 Apr") << 30 << "April" << 1990 << 7 << QString();
+    QTest::newRow("no tick") << 7 << "March" << 1990 << 0 << QStringLiteral("Please Select To Find Sign/Signs");
+    QTest::newRow("date before ticks") << 31 << "April" << 1990 << 0 << thirty;
+    QTest::newRow("only opposite") << 7 << "March" << 1990 << 2 << QString();
+}
+
+void tst_input::validationRules()
+{
+    QFETCH(int, day);
+    QFETCH(QString, month);
+    QFETCH(int, year);
+    QFETCH(int, ticks);
+    QFETCH(QString, message);
+
+    setEntries(QStringLiteral("ANN"), day, month, year, ticks & 1, ticks & 2, ticks & 4);
+    m_session->records().signResults = SignResults();
+    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
+    if (message.isEmpty()) {
+        QVERIFY(m_platform->messages.isEmpty());
+        QVERIFY(!m_window->isVisible());
+        QVERIFY(m_session->displayWindow());
+        QVERIFY(!m_session->records().signResults.Sun.empty());
+    } else {
+        QCOMPARE(m_platform->messageTexts(), QStringList{message});
+        QCOMPARE(m_platform->messages.first().icon, QMessageBox::Information);
+        QCOMPARE(m_platform->messages.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        // A refused reading changes nothing.
+        QVERIFY(m_window->isVisible());
+        QVERIFY(!m_session->displayWindow());
+        QVERIFY(m_session->records().signResults.Sun.empty());
+        QVERIFY(m_session->records().birthDetails.Name.empty());
+    }
+}
+
+void tst_input::emptyNameWinsAndTakesFocus()
+{
+    setEntries(QString(), 31, QStringLiteral("April"), 2001, false, false, false);
+    QApplication::setActiveWindow(m_window);
+    child<QComboBox>("cmbYear")->setFocus();
+    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
+    QCOMPARE(m_platform->messageTexts(), QStringList{QStringLiteral("Please Enter Your Name !")});
+    QCOMPARE(m_platform->messages.first().icon, QMessageBox::NoIcon);
+    QTRY_VERIFY(child<QLineEdit>("txtName")->hasFocus());
+
+    // A name of blanks only is a name.
+    m_platform->messages.clear();
+    setEntries(QStringLiteral("   "), 1, QStringLiteral("May"), 2001, true, false, false);
+    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
+    QVERIFY(m_platform->messages.isEmpty());
+    QCOMPARE(m_session->records().birthDetails.Name, std::string());
+}
+
+void tst_input::menuCommandDoesWhatTheButtonDoes()
+{
+    // Invalid entries: the same single message from both.
+    setEntries(QStringLiteral("ANN"), 30, QStringLiteral("February"), 2000, true, true, true);
+    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
+    child<QAction>("mnuFindZodiacRisingSign")->trigger();
+    QCOMPARE(m_platform->messageTexts(),
+             (QStringList{QStringLiteral("Please Enter Correct Date Or Month!"),
+                          QStringLiteral("Please Enter Correct Date Or Month!")}));
+
+    // Valid entries: the same reading from both.
+    setEntries(QStringLiteral("ANN"), 7, QStringLiteral("March"), 1990, true, true, true);
+    frmMain::setListText(child<QComboBox>("cmbTime"), QStringLiteral("8am-10am"));
+    child<QAction>("mnuFindZodiacRisingSign")->trigger();
+    const SignResults byMenu = m_session->records().signResults;
+    QVERIFY(m_session->displayWindow());
+    QVERIFY(!m_window->isVisible());
+    closeResultWindow();
+    QVERIFY(m_window->isVisible());
+    m_session->records().signResults = SignResults();
+    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
+    const SignResults byButton = m_session->records().signResults;
+    QCOMPARE(byMenu.Sun, std::string("Pisces"));
+    QCOMPARE(byMenu.AscendingKey, std::string("Pisces-8am-10am"));
+    QCOMPARE(byButton.Sun, byMenu.Sun);
+    QCOMPARE(byButton.AscendingKey, byMenu.AscendingKey);
+    QCOMPARE(byButton.Ascending, byMenu.Ascending);
+    QCOMPARE(byButton.Opposite, std::string("Leo"));
+    QCOMPARE(byMenu.Opposite, std::string("Leo"));
+}
+
+void tst_input::readingCapturesTrimmedDetails()
+{
+    setEntries(QStringLiteral("  ANN LEE "), 7, QStringLiteral("March"), 1990, false, false, true);
+    frmMain::setListText(child<QComboBox>("cmbTime"), QStringLiteral("10pm-midnight"));
+    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
+    const BirthDetails& details = m_session->records().birthDetails;
+    QCOMPARE(details.Name, std::string("ANN LEE"));
+    QCOMPARE(int(details.Day), 7);
+    QCOMPARE(details.Month, std::string("March"));
+    QCOMPARE(int(details.Year), 1990);
+    QCOMPARE(details.Time, std::string("10pm-midnight"));
+    QCOMPARE(m_session->records().signResults.AscendingKey, std::string("Pisces-10pm-midnight"));
+
+    // Back leaves the entries as they were typed.
+    closeResultWindow();
+    QCOMPARE(child<QLineEdit>("txtName")->text(), QStringLiteral("  ANN LEE "));
+    QCOMPARE(child<QComboBox>("cmbTime")->currentText(), QStringLiteral("10pm-midnight"));
+    QVERIFY(child<QCheckBox>("chkSign_2")->isChecked());
+    QVERIFY(!child<QCheckBox>("chkSign_0")->isChecked());
+}
+
+void tst_input::openRefusesWrongEndingsAndKeepsEntriesOnBadFiles()
+{
+    setEntries(QStringLiteral("ANN"), 7, QStringLiteral("March"), 1990, true, false, false);
+    auto* open = child<QPushButton>("cmdOpen");
+
+    // Cancel: nothing at all.
+    QTest::mouseClick(open, Qt::LeftButton);
+    QCOMPARE(m_platform->openDialogs.size(), 1);
+    QCOMPARE(m_platform->openDialogs.first().title, QStringLiteral("Select the source file"));
+    QCOMPARE(m_platform->openDialogs.first().filter, QStringLiteral("Corvane Body Astrology (*.boa)"));
+    QVERIFY(m_platform->messages.isEmpty());
+
+    // The ending test is case-sensitive and needs no dot.
+    QTemporaryDir dir;
+    m_platform->openFileAnswers.enqueue(dir.filePath(QStringLiteral("reading.BOA")));
+    QTest::mouseClick(open, Qt::LeftButton);
+    QCOMPARE(m_platform->messageTexts(), QStringList{QStringLiteral("Please Check The File.")});
+    QCOMPARE(m_platform->messages.first().icon, QMessageBox::Critical);
+
+    // A file that cannot be read is reported and wipes nothing.
+    m_platform->messages.clear();
+    const QString missing = dir.filePath(QStringLiteral("missing.boa"));
+    m_platform->openFileAnswers.enqueue(missing);
+    QTest::mouseClick(open, Qt::LeftButton);
+    QCOMPARE(m_platform->messages.size(), 1);
+    QCOMPARE(m_platform->messages.first().icon, QMessageBox::Critical);
+    QVERIFY(m_platform->messages.first().text.contains(QDir::toNativeSeparators(missing)));
+    QCOMPARE(child<QLineEdit>("txtName")->text(), QStringLiteral("ANN"));
+    QVERIFY(!child<QCheckBox>("chkSign_1")->isChecked());
+    QVERIFY(m_window->isVisible());
+}
+
+QTEST_MAIN(tst_input)
+#include "tst_input.moc"
