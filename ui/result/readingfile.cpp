@@ -1,5 +1,114 @@
-// Placeholder until reading files are built.
 #include "readingfile.h"
-bool writeReadingFile(const QString&, const BirthDetails&, QString* error) { if (error) *error = QStringLiteral("not built"); return false; }
-bool readReadingFile(const QString&, QStringList*, QString* error) { if (error) *error = QStringLiteral("not built"); return false; }
-void saveReadingAs(const BirthDetails&, Platform&, QWidget*) {}
+
+#include "app/platform.h"
+#include "app/scramble.h"
+
+#include <QDir>
+#include <QFile>
+#include <QSaveFile>
+
+namespace {
+
+constexpr int kLineCount = 5;
+// The values are a name and four short list entries; anything longer than this is not a
+// reading file, so the rest of such a line is skipped rather than kept.
+constexpr int kMaxLineBytes = 32767;
+constexpr int kChunkBytes = 4096;
+
+QByteArray storedLine(const QString& value)
+{
+    return ScrambleText(toWindows1252(value)) + "\r\n";
+}
+
+} // namespace
+
+bool writeReadingFile(const QString& path, const BirthDetails& details, QString* error)
+{
+    QByteArray content;
+    content += storedLine(QString::fromStdString(details.Name));
+    content += storedLine(QString::number(details.Day));
+    content += storedLine(QString::fromStdString(details.Month));
+    content += storedLine(QString::number(details.Year));
+    content += storedLine(QString::fromStdString(details.Time));
+
+    // QSaveFile writes beside the target and renames on commit, so a failure never leaves
+    // a half-written reading or damages the one that was there.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool readReadingFile(const QString& path, QStringList* values, QString* error)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = file.errorString();
+        return false;
+    }
+
+    // Read in small chunks and keep at most kMaxLineBytes of each line, so that picking a
+    // huge or binary file by mistake costs neither much memory nor a long wait.
+    QList<QByteArray> lines;
+    QByteArray current;
+    bool lineOpen = false;     // bytes of an unfinished line have been seen
+    bool skipLineFeed = false; // the previous line ended at CR; an LF right after belongs to it
+    char chunk[kChunkBytes];
+    while (lines.size() < kLineCount) {
+        const qint64 got = file.read(chunk, sizeof chunk);
+        if (got < 0) {
+            if (error)
+                *error = file.errorString();
+            return false;
+        }
+        if (got == 0)
+            break;
+        for (qint64 i = 0; i < got && lines.size() < kLineCount; ++i) {
+            const char byte = chunk[i];
+            if (skipLineFeed) {
+                skipLineFeed = false;
+                if (byte == '\n')
+                    continue;
+            }
+            if (byte == '\r') {
+                lines.append(current);
+                current.clear();
+                lineOpen = false;
+                skipLineFeed = true;
+            } else {
+                lineOpen = true;
+                if (current.size() < kMaxLineBytes)
+                    current.append(byte);
+            }
+        }
+    }
+    // A last line without a closing CR still counts.
+    if (lines.size() < kLineCount && lineOpen)
+        lines.append(current);
+
+    if (values) {
+        values->clear();
+        for (int i = 0; i < kLineCount; ++i)
+            values->append(fromWindows1252(UnscrambleText(lines.value(i))));
+    }
+    return true;
+}
+
+void saveReadingAs(const BirthDetails& details, Platform& platform, QWidget* parent)
+{
+    const QString path = platform.getSaveFileName(parent, QStringLiteral("Corvane Body Astrology"),
+                                                  QStringLiteral("Corvane Body Astrology (*.boa)"),
+                                                  QStringLiteral("boa"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!writeReadingFile(path, details, &error)) {
+        platform.showMessage(parent, QMessageBox::Critical,
+                             QStringLiteral("The file %1 could not be saved.\n%2")
+                                 .arg(QDir::toNativeSeparators(path), error));
+    }
+}

@@ -1,0 +1,229 @@
+#include "common/fakeplatform.h"
+#include "common/guitest.h"
+#include "readingfile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+BirthDetails annDetails()
+{
+    BirthDetails details;
+    details.Name = "ANN";
+    details.Day = 7;
+    details.Month = "March";
+    details.Year = 1990;
+    details.Time = "8am-10am";
+    return details;
+}
+
+// The stored form of one line worked out by hand: every byte raised by 62, then CR LF.
+QByteArray raised(const QByteArray& plain)
+{
+    QByteArray out;
+    for (char c : plain)
+        out.append(char(static_cast<unsigned char>(c) + 62));
+    return out + "\r\n";
+}
+
+QByteArray readAll(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeBytes(const QString& path, const QByteArray& bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    QCOMPARE(file.write(bytes), qint64(bytes.size()));
+}
+
+} // namespace
+
+class tst_readingfile : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareGuiTestEnvironment(); }
+
+    void roundTripOfExample()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("ann.boa");
+        QString error;
+        QVERIFY2(writeReadingFile(path, annDetails(), &error), qPrintable(error));
+
+        const QByteArray expected = raised("ANN") + raised("7") + raised("March") + raised("1990") + raised("8am-10am");
+        QCOMPARE(readAll(path), expected);
+
+        QStringList values;
+        QVERIFY2(readReadingFile(path, &values, &error), qPrintable(error));
+        QCOMPARE(values, QStringList({"ANN", "7", "March", "1990", "8am-10am"}));
+    }
+
+    void negativeNumbersAndUnshiftableCharacters()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("odd.boa");
+        BirthDetails details = annDetails();
+        details.Name = "\xC3\x96STEN"; // "ÖSTEN": Ö is 0xD6, which cannot be raised by 62
+        details.Day = -3;
+        details.Year = -32768;
+        QVERIFY(writeReadingFile(path, details, nullptr));
+
+        QCOMPARE(readAll(path).left(6), raised("STEN"));
+        QStringList values;
+        QVERIFY(readReadingFile(path, &values, nullptr));
+        QCOMPARE(values, QStringList({"STEN", "-3", "March", "-32768", "8am-10am"}));
+    }
+
+    void lineEnds_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QStringList>("expected");
+
+        const QByteArray a = raised("ANN").chopped(2), b = raised("7").chopped(2), c = raised("March").chopped(2),
+                         d = raised("1990").chopped(2), e = raised("8am-10am").chopped(2);
+        QTest::newRow("three lines") << a + "\r\n" + b + "\r\n" + c + "\r\n" << QStringList({"ANN", "7", "March", "", ""});
+        QTest::newRow("CR only") << a + "\r" + b + "\r" + c + "\r" + d + "\r" + e + "\r"
+                                 << QStringList({"ANN", "7", "March", "1990", "8am-10am"});
+        QTest::newRow("last line unterminated") << a + "\r\n" + b + "\r\n" + c + "\r\n" + d + "\r\n" + e
+                                                << QStringList({"ANN", "7", "March", "1990", "8am-10am"});
+        QTest::newRow("extra lines ignored") << a + "\r\n" + b + "\r\n" + c + "\r\n" + d + "\r\n" + e + "\r\n" + a + "\r\n"
+                                             << QStringList({"ANN", "7", "March", "1990", "8am-10am"});
+        QTest::newRow("empty lines kept") << QByteArray("\r\n\r") + c + "\r\n"
+                                          << QStringList({"", "", "March", "", ""});
+        QTest::newRow("empty file") << QByteArray() << QStringList({"", "", "", "", ""});
+        // A lone line feed does not end a line; it is below the shift, so it vanishes from the value.
+        QTest::newRow("lone LF") << a + "\n" + b + "\r\n" + c + "\r\n" << QStringList({"ANN7", "March", "", "", ""});
+        // CR at the end of one read chunk and LF at the start of the next still make one line end.
+        QTest::newRow("CR LF across chunks") << QByteArray(4095, 'z') + "\r\n" + b + "\r\n"
+                                             << QStringList({QString(4095, '<'), "7", "", "", ""});
+        // Only the start of an over-long line is kept; the next line is still found.
+        QTest::newRow("over-long line") << QByteArray(100000, 'z') + "\r\n" + b + "\r\n"
+                                        << QStringList({QString(32767, '<'), "7", "", "", ""});
+    }
+
+    void lineEnds()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QStringList, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath("lines.boa");
+        writeBytes(path, content);
+        QStringList values = {"left over"};
+        QVERIFY(readReadingFile(path, &values, nullptr));
+        QCOMPARE(values, expected);
+    }
+
+    void hugeFileWithoutLineBreaks()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("huge.boa");
+        {
+            QFile file(path);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            const QByteArray block(1 << 20, 'z');
+            for (int i = 0; i < 50; ++i)
+                QCOMPARE(file.write(block), qint64(block.size()));
+        }
+        QElapsedTimer timer;
+        timer.start();
+        QStringList values;
+        QVERIFY(readReadingFile(path, &values, nullptr));
+        QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed())));
+        QCOMPARE(values.size(), 5);
+        QCOMPARE(values.at(0).size(), 32767);
+        QCOMPARE(values.mid(1), QStringList({"", "", "", ""}));
+    }
+
+    void unreadableFiles()
+    {
+        QTemporaryDir dir;
+        QStringList values = {"kept"};
+        QString error;
+        QVERIFY(!readReadingFile(dir.filePath("missing.boa"), &values, &error));
+        QVERIFY(!error.isEmpty());
+
+        error.clear();
+        QVERIFY(QDir(dir.path()).mkdir("folder.boa"));
+        QVERIFY(!readReadingFile(dir.filePath("folder.boa"), &values, &error));
+        QVERIFY(!error.isEmpty());
+        QCOMPARE(values, QStringList({"kept"}));
+    }
+
+    void saveThroughDialog()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("ann.boa");
+        writeBytes(path, QByteArray(500, 'x')); // a longer old file must not leave a tail behind
+        FakePlatform platform;
+        platform.saveFileAnswers.enqueue(path);
+        saveReadingAs(annDetails(), platform, nullptr);
+
+        QCOMPARE(platform.saveDialogs.size(), 1);
+        QCOMPARE(platform.saveDialogs.at(0).title, QString("Corvane Body Astrology"));
+        QCOMPARE(platform.saveDialogs.at(0).filter, QString("Corvane Body Astrology (*.boa)"));
+        QCOMPARE(platform.saveDialogs.at(0).defaultSuffix, QString("boa"));
+        QVERIFY(platform.messages.isEmpty());
+        QStringList values;
+        QVERIFY(readReadingFile(path, &values, nullptr));
+        QCOMPARE(values, QStringList({"ANN", "7", "March", "1990", "8am-10am"}));
+        QCOMPARE(readAll(path).size(), 3 + 1 + 5 + 4 + 8 + 5 * 2);
+    }
+
+    void cancelledSaveDoesNothing()
+    {
+        QTemporaryDir dir;
+        FakePlatform platform;
+        saveReadingAs(annDetails(), platform, nullptr);
+        QCOMPARE(platform.saveDialogs.size(), 1);
+        QVERIFY(platform.messages.isEmpty());
+        QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
+    void failedSaveIntoMissingFolder()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("no such folder/ann.boa");
+        FakePlatform platform;
+        platform.saveFileAnswers.enqueue(path);
+        saveReadingAs(annDetails(), platform, nullptr);
+
+        QCOMPARE(platform.messages.size(), 1);
+        QCOMPARE(platform.messages.at(0).icon, QMessageBox::Critical);
+        QVERIFY(platform.messages.at(0).text.contains(QDir::toNativeSeparators(path)));
+        QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+    }
+
+    void failedSaveKeepsOldFile()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("old.boa");
+        const QByteArray old = raised("OLD") + raised("1") + raised("May") + raised("1970") + raised("4am-6am");
+        writeBytes(path, old);
+        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser);
+        {
+            QFile probe(path);
+            if (probe.open(QIODevice::WriteOnly | QIODevice::Append))
+                QSKIP("read-only files are writable for this user (running as root?)");
+        }
+        FakePlatform platform;
+        platform.saveFileAnswers.enqueue(path);
+        saveReadingAs(annDetails(), platform, nullptr);
+
+        QCOMPARE(platform.messages.size(), 1);
+        QCOMPARE(platform.messages.at(0).icon, QMessageBox::Critical);
+        QVERIFY(platform.messages.at(0).text.contains(QDir::toNativeSeparators(path)));
+        QCOMPARE(readAll(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList("old.boa"));
+    }
+};
+
+QTEST_MAIN(tst_readingfile)
+#include "tst_readingfile.moc"
