@@ -223,34 +223,6 @@ void TestCore::catalogueExactEntries_data()
                       "->ear massage\r\n"
                       "->light strokes of the lips\r\n"
                       "->kisses on eyes");
-    QTest::newRow("Taurus") << "Taurus" << "Venus"
-        << QByteArray("->Throat, neck\r\n"
-                      "->melodious speaking voices\r\n"
-                      "->fine singers\r\n"
-                      "->thyroid gland")
-        << QByteArray("->colds, coughs, sore throats, stiff necks\r\n"
-                      "->tend to get weight")
-        << QByteArray("->Cell salt: Sulphate of sodium -Na\r\n"
-                      "->Good diet low in starch, fat and sugar rich in Na")
-        << QByteArray("->should coddle their throat\r\n"
-                      "->walking, stretching exercises for the neck")
-        << QByteArray("->light touching , kissing , gentle bites, massage of neck");
-    QTest::newRow("Virgo") << "Virgo" << "Mercury"
-        << QByteArray("->Nervous system, intestines\r\n"
-                      "->assimilate knowledge and turn it to practical use.\r\n"
-                      "->delicate nervous systems\r\n"
-                      "->intuitive, discriminating")
-        << QByteArray("->Nervous tension, anxiety and emotional stress are their worst enemies.\r\n"
-                      "->fussy digestive systems, indigestion, gas pains, ulcers, liver upsets, bowel problems")
-        << QByteArray("->Cell salt: Potassium sulphate\r\n"
-                      "->food high in  Potassium\r\n"
-                      "->healthy food easy to digest\r\n"
-                      "->no chocolate\r\n"
-                      "->less medicine as possible")
-        << QByteArray("->sunshine in moderate amounts, mild exercise, period of relaxation\r\n"
-                      "->get away from worry, think about something else")
-        << QByteArray("->Stomach area responsive to touching, kissing, stroking\r\n"
-                      "->massage abdomen, chest, stomach area top of legs");
     QTest::newRow("Scorpio") << "Scorpio" << "Pluto"
         << QByteArray("->Sexual organs\r\n"
                       "->life-giving energy\r\n"
