@@ -33,7 +33,9 @@ int pdfPageCount(const QString& path)
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return 0;
-    const QString pdf = QString::fromLatin1(file.readAll());
+    // Qt 5's fromLatin1(QByteArray) stops at the first NUL, and a PDF has many.
+    const QByteArray bytes = file.readAll();
+    const QString pdf = QString::fromLatin1(bytes.constData(), bytes.size());
     return int(pdf.count(QRegularExpression(QStringLiteral("/Type\\s*/Page(?!s)"))));
 }
 
