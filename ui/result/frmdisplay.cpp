@@ -1,40 +1,350 @@
-// Placeholder until the result window is built.
 #include "frmdisplay.h"
 #include "ui_frmdisplay.h"
 
-#include "session.h"
+#include "clicklabel.h"
 #include "frmmain.h"
+#include "look.h"
+#include "printing.h"
+#include "readingfile.h"
+#include "reports.h"
+#include "session.h"
 
+#include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
+#include <QGuiApplication>
+#include <QPainter>
+#include <QPixmap>
+#include <QScreen>
+#include <QSvgRenderer>
+#include <QTabBar>
 #include <QTextEdit>
+#include <QWindow>
+
+namespace {
+
+const char kPictureNumber[] = "pictureNumber";
+
+QString picturePath(int number)
+{
+    if (number == 0)
+        return QStringLiteral(":/signs/placeholder.svg");
+    return QStringLiteral(":/signs/sign-%1.svg").arg(number);
+}
+
+} // namespace
 
 frmDisplay::frmDisplay(Session& session, QWidget* parent)
-    : QMainWindow(parent), ui(new Ui::frmDisplay), m_session(session)
+    : QMainWindow(parent)
+    , ui(new Ui::frmDisplay)
+    , m_session(session)
 {
     ui->setupUi(this);
+    // A new window for every reading; Back and Exit both discard this one.
     setAttribute(Qt::WA_DeleteOnClose);
+    setWindowIcon(QIcon(QStringLiteral(":/icon/bodyastro.svg")));
+
+    // The separators are named so that every menu entry can be found by its name.
+    const QStringList separatorNames = {QStringLiteral("mnuFileSep1"), QStringLiteral("mnuFileSep2")};
+    int separatorIndex = 0;
+    for (QAction* action : ui->mnuHelp->actions()) {
+        if (action->isSeparator() && separatorIndex < separatorNames.size())
+            action->setObjectName(separatorNames.at(separatorIndex++));
+    }
+
+    // Look: dark brown window and frames, sky-blue frame captions, light grey buttons.
+    setFont(look::verdana(8.25));
+    look::setBackground(this, look::kDarkBrown);
+    menuBar()->setPalette(QApplication::palette(menuBar()));
+    menuBar()->setAutoFillBackground(true);
+    look::setTextColour(this, look::kLightGrey);
+    for (QWidget* frame : {static_cast<QWidget*>(ui->Frame2), static_cast<QWidget*>(ui->fraTab),
+                           static_cast<QWidget*>(ui->fraSave), static_cast<QWidget*>(ui->Frame5),
+                           static_cast<QWidget*>(ui->Frame1), static_cast<QWidget*>(ui->Frame3),
+                           static_cast<QWidget*>(ui->Frame4), ui->tabSun, ui->tabOpposite, ui->tabAscending}) {
+        look::setBackground(frame, look::kDarkBrown);
+        look::setTextColour(frame, look::kSkyBlue);
+    }
+    // Black tab captions on light grey tab faces, like the buttons.
+    look::setButtonColours(ui->BodyTab->tabBar());
+    look::setTextColour(ui->BodyTab->tabBar(), Qt::black);
+    look::setTextColour(ui->Label61, look::kLinkYellow);
+    ui->Label61->setFont(look::verdana(8.25, true));
+    for (QLabel* label : {ui->lblCobrand, ui->lblFullBrand}) {
+        // Opaque, so that the label in front hides the one behind it.
+        look::setBackground(label, look::kDarkBrown);
+        look::setTextColour(label, look::kLinkYellow);
+        label->setTextFormat(Qt::PlainText);
+    }
+    for (QPushButton* button : {ui->cmdMainPrint, ui->cmdExit, ui->cmdBack, ui->cmdSave, ui->cmdPrint}) {
+        look::setButtonColours(button);
+        // The bottom-bar "&Print" is disabled once the report is built; that must show.
+        QPalette palette = button->palette();
+        palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
+        button->setPalette(palette);
+        button->setFont(look::verdana(8.25, true));
+    }
+    const SignTab tabs[] = {SunTab, OppositeTab, AscendingTab};
+    QLabel* const captions[] = {ui->Label1, ui->Label2, ui->Label4};
+    for (SignTab tab : tabs) {
+        QLabel* caption = captions[tab];
+        QLabel* name = signNameLabel(tab);
+        caption->setFont(look::verdana(12, true));
+        look::setTextColour(caption, look::kSkyBlue);
+        name->setFont(look::verdana(12, true));
+        look::setTextColour(name, look::kPaleGreen);
+        name->setTextFormat(Qt::PlainText);
+        // The sign's name follows the caption on the same line, whatever face the font resolved to.
+        caption->resize(caption->sizeHint().width(), caption->height());
+        name->move(caption->x() + caption->width() + 6, name->y());
+        signPicture(tab)->setProperty(kPictureNumber, 0);
+    }
+    for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
+        // Black on white with the desktop's scroll bars, like a document.
+        QPalette palette = QApplication::palette(box);
+        palette.setColor(QPalette::Base, Qt::white);
+        palette.setColor(QPalette::Text, Qt::black);
+        box->setPalette(palette);
+        box->setAutoFillBackground(false);
+        // Read-only, but the text can still be selected (a selection is what gets printed).
+        box->setReadOnly(true);
+        box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        guardAgainstCopying(box);
+    }
+    renderPictures();
+
+    // Fixed size: the layout is positioned control by control.
+    const QSize client(713, 433);
+    ui->centralwidget->setFixedSize(client);
+    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
+
+    bringTabAreaToFront();
+
+    connect(ui->cmdBack, &QPushButton::clicked, this, &frmDisplay::cmdBack_Click);
+    connect(ui->mnuFileBack, &QAction::triggered, this, &frmDisplay::cmdBack_Click);
+    connect(ui->cmdExit, &QPushButton::clicked, this, &frmDisplay::cmdExit_Click);
+    connect(ui->mnuExit, &QAction::triggered, this, &frmDisplay::cmdExit_Click);
+    connect(ui->cmdMainPrint, &QPushButton::clicked, this, &frmDisplay::cmdMainPrint_Click);
+    connect(ui->cmdPrint, &QPushButton::clicked, this, &frmDisplay::cmdPrint_Click);
+    connect(ui->cmdSave, &QPushButton::clicked, this, &frmDisplay::cmdSave_Click);
+
+    Session* s = &m_session;
+    connect(ui->mnuOnline, &QAction::triggered, this, [s] { s->openPage(WebPage::ProductHelp); });
+    connect(ui->mnuVisit, &QAction::triggered, this, [s] { s->openPage(WebPage::MakerHome); });
+    connect(ui->mnuUpdate, &QAction::triggered, this, [s] { s->openPage(WebPage::ProductUpdate); });
+    connect(ui->mnuDonate, &QAction::triggered, this, [s] { s->openPage(WebPage::Donation); });
+    connect(ui->mnuMakeMoneyOnline, &QAction::triggered, this, [s] { s->openPage(WebPage::FullBranding); });
+    connect(ui->mnuAbout, &QAction::triggered, this, [this] { m_session.showAbout(this); });
+    makeClickable(ui->Label61, [s] { s->openPage(WebPage::MakerHome); }, true);
+    makeClickable(ui->lblCobrand, [s] { s->openPage(WebPage::CoBranding); }, true);
+    makeClickable(ui->lblFullBrand, [s] { s->openPage(WebPage::FullBranding); }, true);
+    makeClickable(ui->Label1, [s] { s->openPage(WebPage::FullBranding); }, false);
 }
-frmDisplay::~frmDisplay() { delete ui; }
-void frmDisplay::setSignCaption(SignTab, const QString&) {}
-void frmDisplay::setSignPicture(SignTab, int) {}
-QTextEdit* frmDisplay::signReportBox(SignTab) const { return ui->RTBSunSign; }
-void frmDisplay::setTabAvailable(SignTab, bool) {}
-void frmDisplay::setCurrentTab(SignTab) {}
-void frmDisplay::bringTabAreaToFront() {}
+
+frmDisplay::~frmDisplay()
+{
+    delete ui;
+}
+
+QLabel* frmDisplay::signPicture(SignTab tab) const
+{
+    switch (tab) {
+    case SunTab:
+        return ui->picSunSign;
+    case OppositeTab:
+        return ui->picOppositeSign;
+    case AscendingTab:
+        break;
+    }
+    return ui->picAscendentSign;
+}
+
+QLabel* frmDisplay::signNameLabel(SignTab tab) const
+{
+    switch (tab) {
+    case SunTab:
+        return ui->lblYourSunSign;
+    case OppositeTab:
+        return ui->lblYourOppositeSign;
+    case AscendingTab:
+        break;
+    }
+    return ui->lblYourAscendingSign;
+}
+
+void frmDisplay::setSignCaption(SignTab tab, const QString& signName)
+{
+    signNameLabel(tab)->setText(signName);
+}
+
+void frmDisplay::setSignPicture(SignTab tab, int pictureNumber)
+{
+    // Only the twelve sign pictures exist; any other number leaves the picture as it is.
+    if (pictureNumber < 1 || pictureNumber > 12)
+        return;
+    QLabel* picture = signPicture(tab);
+    picture->setProperty(kPictureNumber, pictureNumber);
+    renderPicture(picture);
+}
+
+void frmDisplay::renderPicture(QLabel* picture)
+{
+    // Drawn from the vector picture at the screen's pixel ratio, so it stays sharp on high-DPI
+    // screens; re-rendered when the window is shown or moves to another screen.
+    const int side = qMin(picture->width(), picture->height());
+    const qreal ratio = picture->devicePixelRatioF();
+    QPixmap pixmap(QSize(side, side) * ratio);
+    pixmap.fill(Qt::transparent);
+    QSvgRenderer renderer(picturePath(picture->property(kPictureNumber).toInt()));
+    QPainter painter(&pixmap);
+    renderer.render(&painter);
+    painter.end();
+    pixmap.setDevicePixelRatio(ratio);
+    picture->setPixmap(pixmap);
+}
+
+void frmDisplay::renderPictures()
+{
+    for (SignTab tab : {SunTab, OppositeTab, AscendingTab})
+        renderPicture(signPicture(tab));
+}
+
+QTextEdit* frmDisplay::signReportBox(SignTab tab) const
+{
+    switch (tab) {
+    case SunTab:
+        return ui->RTBSunSign;
+    case OppositeTab:
+        return ui->RTBOppositeSign;
+    case AscendingTab:
+        break;
+    }
+    return ui->RTBAscendentSign;
+}
+
+void frmDisplay::setTabAvailable(SignTab tab, bool available)
+{
+    // Hidden and disabled: hiding alone does not keep every Qt version's Ctrl+Tab off the tab.
+    ui->BodyTab->setTabEnabled(tab, available);
+    ui->BodyTab->setTabVisible(tab, available);
+    if (available || ui->BodyTab->currentIndex() != tab)
+        return;
+    // Never leave an unavailable tab current while another one can be opened.
+    for (int other = 0; other < ui->BodyTab->count(); ++other) {
+        if (ui->BodyTab->isTabEnabled(other)) {
+            ui->BodyTab->setCurrentIndex(other);
+            return;
+        }
+    }
+}
+
+void frmDisplay::setCurrentTab(SignTab tab)
+{
+    if (ui->BodyTab->isTabEnabled(tab))
+        ui->BodyTab->setCurrentIndex(tab);
+}
+
+void frmDisplay::bringTabAreaToFront()
+{
+    // The panel behind is hidden as well as covered, so its buttons' access keys cannot
+    // fire (and the two "&Print" buttons never compete for Alt+P).
+    ui->fraTab->show();
+    ui->fraTab->raise();
+    ui->fraSave->hide();
+}
+
 void frmDisplay::cmdBack_Click()
 {
     m_closingByBack = true;
+    if (m_session.displayWindow() == this)
+        m_session.setDisplayWindow(nullptr);
     close();
-    if (m_session.mainWindow())
-        m_session.mainWindow()->show();
+    // The input window was only hidden, so it still holds what the user entered.
+    if (frmMain* input = m_session.mainWindow())
+        input->show();
 }
-void frmDisplay::cmdExit_Click() { close(); }
-void frmDisplay::cmdMainPrint_Click() {}
-void frmDisplay::cmdPrint_Click() {}
-void frmDisplay::cmdSave_Click() {}
+
+void frmDisplay::cmdExit_Click()
+{
+    close();
+}
+
+void frmDisplay::cmdMainPrint_Click()
+{
+    ui->fraSave->show();
+    ui->fraSave->raise();
+    ui->fraTab->hide();
+    // The report is built once per window; a new reading brings a new window.
+    ui->cmdMainPrint->setEnabled(false);
+    appendPrintableReport(*ui->RTBSave, m_session.records());
+}
+
+void frmDisplay::cmdPrint_Click()
+{
+    printRichText(*ui->RTBSave, m_session.platform(), this);
+}
+
+void frmDisplay::cmdSave_Click()
+{
+    saveReadingAs(m_session.records().birthDetails, m_session.platform(), this);
+}
+
 void frmDisplay::closeEvent(QCloseEvent* event)
 {
     event->accept();
     if (!m_closingByBack)
         m_session.EndProgram();
+}
+
+void frmDisplay::showEvent(QShowEvent* event)
+{
+    if (!m_placed) {
+        m_placed = true;
+        // Centred on the screen the user is working on: the input window's.
+        QScreen* screen = m_session.mainWindow() ? m_session.mainWindow()->screen() : nullptr;
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        if (screen) {
+            const QRect area = screen->availableGeometry();
+            move(area.center() - QPoint(width() / 2, height() / 2));
+        }
+        if (QWindow* window = windowHandle())
+            connect(window, &QWindow::screenChanged, this, &frmDisplay::renderPictures);
+    }
+    QMainWindow::showEvent(event);
+    renderPictures();
+}
+
+void frmDisplay::guardAgainstCopying(QTextEdit* box)
+{
+    // Text copied out of a result box must not survive: any change of the box or any mouse
+    // activity over it empties the clipboard. Moving the mouse alone counts, hence tracking.
+    connect(box, &QTextEdit::textChanged, this, &frmDisplay::clearClipboard);
+    box->viewport()->setMouseTracking(true);
+    box->viewport()->installEventFilter(this);
+}
+
+bool frmDisplay::eventFilter(QObject* watched, QEvent* event)
+{
+    switch (event->type()) {
+    case QEvent::MouseButtonPress:
+    case QEvent::MouseButtonDblClick: // the second press of a double click
+    case QEvent::MouseButtonRelease:
+    case QEvent::MouseMove:
+        for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
+            if (watched == box->viewport())
+                clearClipboard();
+        }
+        break;
+    default:
+        break;
+    }
+    // The box still gets the event, so selecting text keeps working.
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void frmDisplay::clearClipboard()
+{
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        clipboard->clear();
 }

@@ -3,6 +3,7 @@
 
 #include <QMainWindow>
 
+class QLabel;
 class QTextEdit;
 class Session;
 namespace Ui {
@@ -35,9 +36,20 @@ public slots:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    QLabel* signPicture(SignTab tab) const;
+    QLabel* signNameLabel(SignTab tab) const;
+    // Renders the picture a label stands for (its "pictureNumber") at the screen's pixel ratio.
+    void renderPicture(QLabel* picture);
+    void renderPictures();
+    void guardAgainstCopying(QTextEdit* box);
+    static void clearClipboard();
+
     Ui::frmDisplay* ui;
     Session& m_session;
     bool m_closingByBack = false;
+    bool m_placed = false;
 };
