@@ -1,3 +1,64 @@
-// Placeholder until the About box is built.
+#include "frmabout.h"
+#include "ui_frmabout.h"
+
+#include "clicklabel.h"
+#include "look.h"
 #include "session.h"
-void Session::showAbout(QWidget*) {}
+#include "weblinks.h"
+
+#include <QIcon>
+#include <QPointer>
+#include <QUrl>
+
+frmAbout::frmAbout(Session& session, QWidget* parent)
+    : QDialog(parent)
+    , ui(new Ui::frmAbout)
+{
+    ui->setupUi(this);
+    setWindowIcon(QIcon(QStringLiteral(":/icon/bodyastro.svg")));
+    // A plain box: no "What's this?" button beside the close box.
+    setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
+    setModal(true);
+
+    const QIcon icon(QStringLiteral(":/icon/bodyastro.svg"));
+    ui->picIcon->setPixmap(icon.pixmap(ui->picIcon->size()));
+    // The address shown is the one the label opens.
+    ui->lblHomePage->setText(QStringLiteral("Click here to visit ") + QUrl(webAddress(WebPage::MakerHome)).host());
+
+    setFont(look::verdana(8.25));
+    look::setBackground(this, look::kDarkBrown);
+    look::setTextColour(this, look::kLightGrey);
+    ui->Label2->setFont(look::verdana(12, true));
+    look::setTextColour(ui->Label2, look::kSkyBlue);
+    look::setTextColour(ui->Label6, look::kPaleGreen);
+    for (QLabel* link : {ui->Label5, ui->lblHomePage}) {
+        link->setFont(look::verdana(8.25, true));
+        look::setTextColour(link, look::kLinkYellow);
+    }
+    look::setButtonColours(ui->cmdOK);
+    setFixedSize(size());
+
+    Session* s = &session;
+    makeClickable(ui->Label5, [s] { s->openPage(WebPage::FullBranding); }, true);
+    makeClickable(ui->lblHomePage, [s] { s->openPage(WebPage::MakerHome); }, true);
+    connect(ui->cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+}
+
+frmAbout::~frmAbout()
+{
+    delete ui;
+}
+
+void frmAbout::cmdOK_Click()
+{
+    accept();
+}
+
+void Session::showAbout(QWidget* parent)
+{
+    QPointer<frmAbout> box = new frmAbout(*this, parent);
+    m_aboutBox = box.data();
+    box->exec();
+    // The box may already be gone if the program ended while it was open and took its parent with it.
+    delete box.data();
+}

@@ -7,6 +7,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QRandomGenerator>
 
 #include <functional>
 
@@ -43,6 +44,9 @@ public:
     // What "end the process" means; tests replace it to count instead of quitting.
     void setProcessEnder(std::function<void()> ender) { m_processEnder = std::move(ender); }
 
+    // The program's one random source; main() seeds it from the clock at start-up.
+    QRandomGenerator& random() { return m_random; }
+
 private:
     Records m_records;
     Platform& m_platform;
@@ -51,6 +55,7 @@ private:
     QPointer<QDialog> m_aboutBox;
     std::function<void()> m_processEnder;
     bool m_ending = false;
+    QRandomGenerator m_random;
 
     friend class frmAbout;
 };

@@ -1,3 +1,107 @@
-// Placeholder until the web links are built.
-#include "session.h"
-void Session::openPage(WebPage) {}
+#include "weblinks.h"
+
+#include "platform.h"
+
+#include <QLabel>
+#include <QRandomGenerator>
+#include <QUrl>
+
+namespace {
+
+// Every address the program knows, in one place. The maker's host is also named in the
+// banner of the input window and in the About box.
+struct PageAddress {
+    WebPage page;
+    const char* address;
+};
+
+constexpr PageAddress kPages[] = {
+    {WebPage::ProductHelp, "http://www.corvanebodyastrology.com/help.html"},
+    {WebPage::ProductUpdate, "http://www.corvanebodyastrology.com/download.html"},
+    {WebPage::MakerHome, "http://www.corvanesoftware.com/"},
+    {WebPage::FullBranding, "http://help.corvanesoftware.com/fully-branded.html"},
+    {WebPage::CoBranding, "http://help.corvanesoftware.com/co-brand.html"},
+    {WebPage::Donation, "http://help.corvanesoftware.com/donate.html"},
+};
+
+} // namespace
+
+QString webAddress(WebPage page)
+{
+    for (const PageAddress& entry : kPages) {
+        if (entry.page == page)
+            return QString::fromLatin1(entry.address);
+    }
+    return QString();
+}
+
+void OpenWebPage(Platform& platform, const QString& address)
+{
+    platform.openUrl(QUrl(address));
+}
+
+void openProductHelpPage(Platform& platform)
+{
+    OpenWebPage(platform, webAddress(WebPage::ProductHelp));
+}
+
+void openProductUpdatePage(Platform& platform)
+{
+    OpenWebPage(platform, webAddress(WebPage::ProductUpdate));
+}
+
+void openMakerHomePage(Platform& platform)
+{
+    OpenWebPage(platform, webAddress(WebPage::MakerHome));
+}
+
+void openFullBrandingPage(Platform& platform)
+{
+    OpenWebPage(platform, webAddress(WebPage::FullBranding));
+}
+
+void openCoBrandingPage(Platform& platform)
+{
+    OpenWebPage(platform, webAddress(WebPage::CoBranding));
+}
+
+void openDonationPage(Platform& platform)
+{
+    OpenWebPage(platform, webAddress(WebPage::Donation));
+}
+
+void Session::openPage(WebPage page)
+{
+    switch (page) {
+    case WebPage::ProductHelp:
+        openProductHelpPage(m_platform);
+        break;
+    case WebPage::ProductUpdate:
+        openProductUpdatePage(m_platform);
+        break;
+    case WebPage::MakerHome:
+        openMakerHomePage(m_platform);
+        break;
+    case WebPage::FullBranding:
+        openFullBrandingPage(m_platform);
+        break;
+    case WebPage::CoBranding:
+        openCoBrandingPage(m_platform);
+        break;
+    case WebPage::Donation:
+        openDonationPage(m_platform);
+        break;
+    }
+}
+
+int drawPromotionNumber(QRandomGenerator& random)
+{
+    return static_cast<int>(random.bounded(1, 7));
+}
+
+void ChoosePromotionLabel(QWidget* inputWindow, int draw)
+{
+    const QString name = draw % 2 != 0 ? QStringLiteral("lblCobrand") : QStringLiteral("lblFullBrand");
+    if (auto* label = inputWindow->findChild<QLabel*>(name))
+        label->raise();
+}

@@ -1,0 +1,22 @@
+// The About box: what the program is, and links to the maker's pages.
+#pragma once
+
+#include <QDialog>
+
+class Session;
+namespace Ui {
+class frmAbout;
+}
+
+class frmAbout : public QDialog {
+    Q_OBJECT
+public:
+    explicit frmAbout(Session& session, QWidget* parent = nullptr);
+    ~frmAbout() override;
+
+public slots:
+    void cmdOK_Click();
+
+private:
+    Ui::frmAbout* ui;
+};

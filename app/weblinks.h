@@ -1,0 +1,30 @@
+// The web pages the program sends the user to, and the promotional label shown at start-up.
+#pragma once
+
+#include "session.h"
+
+#include <QString>
+
+class Platform;
+class QRandomGenerator;
+class QWidget;
+
+// The fixed address of a page.
+QString webAddress(WebPage page);
+
+// Hands the address to the desktop's browser; whether that worked is not reported.
+void OpenWebPage(Platform& platform, const QString& address);
+
+// One opener per page.
+void openProductHelpPage(Platform& platform);
+void openProductUpdatePage(Platform& platform);
+void openMakerHomePage(Platform& platform);
+void openFullBrandingPage(Platform& platform);
+void openCoBrandingPage(Platform& platform);
+void openDonationPage(Platform& platform);
+
+// A whole number from 1 to 6, each equally likely.
+int drawPromotionNumber(QRandomGenerator& random);
+// Brings the input window's co-branding label (odd draw) or full-branding label (even draw)
+// to the front; the two share one rectangle, so only the front one is seen and clicked.
+void ChoosePromotionLabel(QWidget* inputWindow, int draw);

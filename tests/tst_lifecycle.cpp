@@ -1,0 +1,156 @@
+// Ending the program, and the real program refusing to run twice.
+#include "common/fakeplatform.h"
+#include "common/guitest.h"
+#include "frmabout.h"
+#include "frmdisplay.h"
+#include "frmmain.h"
+#include "session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QProcess>
+#include <QtTest>
+
+class TestLifecycle : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareGuiTestEnvironment(); }
+    void endProgramEndsOnceFromEitherWindow_data();
+    void endProgramEndsOnceFromEitherWindow();
+    void endingWithAboutBoxOpenLeavesEventLoop();
+    void secondCopyStepsAside();
+};
+
+void TestLifecycle::endProgramEndsOnceFromEitherWindow_data()
+{
+    QTest::addColumn<bool>("fromResult");
+    QTest::newRow("input window closed") << false;
+    QTest::newRow("result window closed") << true;
+}
+
+void TestLifecycle::endProgramEndsOnceFromEitherWindow()
+{
+    QFETCH(bool, fromResult);
+    FakePlatform platform;
+    Session session(platform);
+    int endings = 0;
+    session.setProcessEnder([&] { ++endings; });
+    frmMain input(session);
+    session.setMainWindow(&input);
+    QPointer<frmDisplay> result = new frmDisplay(session);
+    session.setDisplayWindow(result);
+    input.hide();
+    result->show();
+
+    // Each window's close handling calls EndProgram again while it runs.
+    if (fromResult)
+        result->close();
+    else
+        input.close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QCOMPARE(endings, 1);
+    QVERIFY(session.isEnding());
+    QVERIFY(!input.isVisible());
+    QVERIFY(!result || !result->isVisible());
+    QVERIFY(platform.messages.isEmpty());
+    delete result.data();
+}
+
+void TestLifecycle::endingWithAboutBoxOpenLeavesEventLoop()
+{
+    FakePlatform platform;
+    Session session(platform);
+    QPointer<QWidget> box;
+    bool boxOpenAtEnd = true;
+    // The real ending leaves every event loop; first note whether the About box was closed.
+    session.setProcessEnder([&] {
+        boxOpenAtEnd = box && box->isVisible();
+        QCoreApplication::exit(0);
+    });
+    frmMain input(session);
+    session.setMainWindow(&input);
+    input.show();
+    bool aboutWasOpen = false;
+    QTimer::singleShot(0, &input, [&] {
+        QTimer::singleShot(0, &input, [&] {
+            box = QApplication::activeModalWidget();
+            aboutWasOpen = qobject_cast<frmAbout*>(box.data()) != nullptr;
+            input.close();
+        });
+        input.findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
+    });
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    connect(&watchdog, &QTimer::timeout, [] { QCoreApplication::exit(2); });
+    watchdog.start(10000);
+
+    QCOMPARE(QCoreApplication::exec(), 0);
+    QVERIFY(aboutWasOpen);
+    QVERIFY(!boxOpenAtEnd);
+    QVERIFY(box.isNull()); // closed and discarded by the time the loop returns
+    QVERIFY(!input.isVisible());
+}
+
+void TestLifecycle::secondCopyStepsAside()
+{
+    const QString program = qEnvironmentVariable("BODYASTRO_EXE");
+    if (program.isEmpty())
+        QSKIP("BODYASTRO_EXE is not set");
+
+    // A private home, settings and temporary folder: real settings and locks stay untouched.
+    QTemporaryDir home;
+    QVERIFY(QDir(home.path()).mkpath(QStringLiteral("runtime")));
+    QFile(home.filePath(QStringLiteral("runtime")))
+        .setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("HOME"), home.path());
+    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.filePath(QStringLiteral("runtime")));
+    env.insert(QStringLiteral("TMPDIR"), home.path());
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    env.insert(QStringLiteral("BODYASTRO_AUTO_ANSWER"), QStringLiteral("1"));
+
+    auto start = [&](QProcess& process) {
+        process.setProcessEnvironment(env);
+        process.start(program, QStringList());
+        QVERIFY(process.waitForStarted());
+    };
+    // The lock file names the process that holds it.
+    auto lockHolder = [&] {
+        const QStringList locks = QDir(home.path()).entryList({QStringLiteral("*.lock")}, QDir::Files);
+        QFile lock(home.filePath(locks.value(0)));
+        return !locks.isEmpty() && lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
+    };
+
+    QProcess first;
+    start(first);
+    QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), first.processId(), 30000);
+
+    QProcess second;
+    start(second);
+    QVERIFY(second.waitForFinished(30000));
+    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second.exitCode(), 0);
+    const QString told = QString::fromLocal8Bit(second.readAllStandardError());
+    QCOMPARE(told.count(QStringLiteral("message: ")), 1);
+    QVERIFY2(told.contains(QStringLiteral("message: Application is already running\n")), qPrintable(told));
+
+    QCOMPARE(first.state(), QProcess::Running);
+    QCOMPARE(lockHolder(), first.processId());
+    QVERIFY(!first.readAllStandardError().contains("message: "));
+
+    // A copy that was killed leaves its lock behind; it must not keep the next one out.
+    first.kill();
+    QVERIFY(first.waitForFinished(30000));
+    QProcess third;
+    start(third);
+    QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), third.processId(), 30000);
+    QCOMPARE(third.state(), QProcess::Running);
+    QVERIFY(!third.readAllStandardError().contains("message: "));
+    third.kill();
+    third.waitForFinished(30000);
+}
+
+QTEST_MAIN(TestLifecycle)
+#include "tst_lifecycle.moc"

@@ -1,0 +1,161 @@
+// The start-up update reminder and the one setting it keeps.
+#include "app/scramble.h"
+#include "app/updatecheck.h"
+#include "app/weblinks.h"
+#include "common/fakeplatform.h"
+
+#include <QtTest>
+
+class TestUpdateCheck : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void firstStartRecordsTodayWithoutAsking();
+    void asksOnlyOutsideTwoWeeks_data();
+    void asksOnlyOutsideTwoWeeks();
+    void unreadableValueIsLeftAlone_data();
+    void unreadableValueIsLeftAlone();
+
+private:
+    QString settingsPath(const QString& name = QStringLiteral("settings.ini")) const
+    {
+        return m_dir->filePath(name);
+    }
+    // Everything the store holds, key by key.
+    static QVariantMap contents(const QString& path)
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        QVariantMap map;
+        for (const QString& key : settings.allKeys())
+            map.insert(key, settings.value(key));
+        return map;
+    }
+    void runCheck(const QString& path, const QDate& today)
+    {
+        QSettings settings(path, QSettings::IniFormat);
+        OfferUpdateCheck(m_platform, settings, today);
+    }
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    FakePlatform m_platform;
+};
+
+void TestUpdateCheck::init()
+{
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_platform = FakePlatform();
+    QLocale::setDefault(QLocale::c());
+}
+
+void TestUpdateCheck::cleanup()
+{
+    QLocale::setDefault(QLocale::c());
+}
+
+void TestUpdateCheck::firstStartRecordsTodayWithoutAsking()
+{
+    const QDate today(2026, 10, 5);
+    runCheck(settingsPath(), today);
+    QVERIFY(m_platform.messages.isEmpty());
+    QVERIFY(m_platform.openedUrls.isEmpty());
+
+    const QVariantMap stored = contents(settingsPath());
+    QCOMPARE(stored.size(), 1);
+    QVERIFY(stored.firstKey().startsWith(QLatin1String("Settings/")));
+
+    // Neither the key's name nor the date may be readable in the file.
+    QFile file(settingsPath());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray raw = file.readAll();
+    for (const char* plain : {"Duration", "2026", "Oct", "10/5", "5/10", "05"})
+        QVERIFY2(!raw.contains(plain), plain);
+}
+
+void TestUpdateCheck::asksOnlyOutsideTwoWeeks_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<QDate>("lastAsked");
+    QTest::addColumn<int>("daysLater");
+    QTest::addColumn<bool>("asked");
+    QTest::addColumn<int>("answer");
+
+    const QDate october(2026, 10, 5); // "Oct" scrambles into a byte Windows-1252 leaves undefined
+    const int yes = QMessageBox::Yes;
+    const int no = QMessageBox::No;
+    QTest::newRow("14 days ago") << "C" << october << 14 << false << no;
+    QTest::newRow("15 days ago, Yes") << "C" << october << 15 << true << yes;
+    QTest::newRow("15 days ago, No") << "C" << october << 15 << true << no;
+    QTest::newRow("14 days ahead") << "C" << october << -14 << false << no;
+    QTest::newRow("15 days ahead") << "C" << october << -15 << true << no;
+    QTest::newRow("across the new year") << "C" << QDate(2026, 12, 25) << 15 << true << no;
+    // Short formats with a two-digit year: a date read back in the 1900s would ask every time.
+    QTest::newRow("en_US next day") << "en_US" << october << 1 << false << no;
+    QTest::newRow("en_US 15 days") << "en_US" << october << 15 << true << no;
+    QTest::newRow("de_DE 14 days") << "de_DE" << october << 14 << false << no;
+    QTest::newRow("ko_KR 15 days") << "ko_KR" << october << 15 << true << yes;
+}
+
+void TestUpdateCheck::asksOnlyOutsideTwoWeeks()
+{
+    QFETCH(QString, locale);
+    QFETCH(QDate, lastAsked);
+    QFETCH(int, daysLater);
+    QFETCH(bool, asked);
+    QFETCH(int, answer);
+    QLocale::setDefault(QLocale(locale));
+
+    runCheck(settingsPath(), lastAsked);
+    const QVariantMap before = contents(settingsPath());
+    m_platform.messageAnswers.enqueue(static_cast<QMessageBox::StandardButton>(answer));
+    const QDate today = lastAsked.addDays(daysLater);
+    runCheck(settingsPath(), today);
+
+    if (!asked) {
+        QVERIFY(m_platform.messages.isEmpty());
+        QCOMPARE(contents(settingsPath()), before);
+        return;
+    }
+    QCOMPARE(m_platform.messages.size(), 1);
+    const FakePlatform::Message& message = m_platform.messages.constFirst();
+    QCOMPARE(message.text, QStringLiteral("There maybe an update to this software available\r"
+                                          "Do you want to check for an update?"));
+    QCOMPARE(message.icon, QMessageBox::Information);
+    QCOMPARE(message.buttons, QMessageBox::Yes | QMessageBox::No);
+
+    // Today is recorded whatever the answer: the same as a first start today records.
+    runCheck(settingsPath(QStringLiteral("fresh.ini")), today);
+    QCOMPARE(contents(settingsPath()), contents(settingsPath(QStringLiteral("fresh.ini"))));
+
+    const QList<QUrl> expected =
+        answer == QMessageBox::Yes ? QList<QUrl>{QUrl(webAddress(WebPage::ProductUpdate))} : QList<QUrl>{};
+    QCOMPARE(m_platform.openedUrls, expected);
+}
+
+void TestUpdateCheck::unreadableValueIsLeftAlone_data()
+{
+    QTest::addColumn<QString>("value");
+    QTest::newRow("not a date") << fromWindows1252(ScrambleText("someday"));
+    QTest::newRow("date stored unscrambled") << QStringLiteral("5 Oct 2026");
+    QTest::newRow("date in another format") << fromWindows1252(ScrambleText("2026-10-05"));
+}
+
+void TestUpdateCheck::unreadableValueIsLeftAlone()
+{
+    QFETCH(QString, value);
+    runCheck(settingsPath(), QDate(2020, 1, 1));
+    const QString key = contents(settingsPath()).firstKey();
+    {
+        QSettings settings(settingsPath(), QSettings::IniFormat);
+        settings.setValue(key, value);
+    }
+    const QVariantMap before = contents(settingsPath());
+
+    runCheck(settingsPath(), QDate(2026, 10, 5));
+    QVERIFY(m_platform.messages.isEmpty());
+    QCOMPARE(contents(settingsPath()), before);
+}
+
+QTEST_GUILESS_MAIN(TestUpdateCheck)
+#include "tst_updatecheck.moc"

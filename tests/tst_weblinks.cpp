@@ -1,0 +1,229 @@
+// The commands and labels that open web pages, the promotional label drawn at start-up, and
+// the About box.
+#include "app/frmabout.h"
+#include "app/weblinks.h"
+#include "common/fakeplatform.h"
+#include "common/guitest.h"
+#include "frmdisplay.h"
+#include "frmmain.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+Q_DECLARE_METATYPE(WebPage)
+
+class TestWebLinks : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase() { prepareGuiTestEnvironment(); }
+    void init();
+    void cleanup();
+    void addresses();
+    void eachCommandOpensItsPage_data();
+    void eachCommandOpensItsPage();
+    void promotionLabelFollowsDraw_data();
+    void promotionLabelFollowsDraw();
+    void drawsBringUpBothLabels();
+    void aboutBox_data();
+    void aboutBox();
+
+private:
+    QWidget* resultWindow();
+
+    std::unique_ptr<FakePlatform> m_platform;
+    std::unique_ptr<Session> m_session;
+    std::unique_ptr<frmMain> m_window;
+    int m_endings = 0;
+};
+
+void TestWebLinks::init()
+{
+    m_platform = std::make_unique<FakePlatform>();
+    m_session = std::make_unique<Session>(*m_platform);
+    m_endings = 0;
+    m_session->setProcessEnder([this] { ++m_endings; });
+    m_window = std::make_unique<frmMain>(*m_session);
+    m_session->setMainWindow(m_window.get());
+    m_window->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+}
+
+void TestWebLinks::cleanup()
+{
+    if (frmDisplay* display = m_session->displayWindow()) {
+        display->cmdBack_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    }
+    m_window.reset();
+    QCOMPARE(m_endings, 0);
+}
+
+// A reading brings up the result window.
+QWidget* TestWebLinks::resultWindow()
+{
+    m_window->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(QStringLiteral("ANN"));
+    m_window->findChild<QCheckBox*>(QStringLiteral("chkSign_0"))->setChecked(true);
+    QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("cmdProceed")), Qt::LeftButton);
+    return m_session->displayWindow();
+}
+
+void TestWebLinks::addresses()
+{
+    QSet<QString> seen;
+    for (WebPage page : {WebPage::ProductHelp, WebPage::ProductUpdate, WebPage::MakerHome, WebPage::FullBranding,
+                         WebPage::CoBranding, WebPage::Donation}) {
+        const QUrl url(webAddress(page));
+        QVERIFY2(url.isValid() && url.scheme() == QLatin1String("http"), qPrintable(url.toString()));
+        seen.insert(url.toString());
+    }
+    QCOMPARE(seen.size(), 6);
+    QCOMPARE(QUrl(webAddress(WebPage::Donation)).fileName(), QStringLiteral("donate.html"));
+    QCOMPARE(QUrl(webAddress(WebPage::CoBranding)).fileName(), QStringLiteral("co-brand.html"));
+    QCOMPARE(QUrl(webAddress(WebPage::FullBranding)).fileName(), QStringLiteral("fully-branded.html"));
+    // The banner names the maker's address; it must be the one its click opens.
+    const QString banner = m_window->findChild<QLabel*>(QStringLiteral("Label61"))->text();
+    QVERIFY(banner.contains(QUrl(webAddress(WebPage::MakerHome)).host()));
+}
+
+void TestWebLinks::eachCommandOpensItsPage_data()
+{
+    QTest::addColumn<bool>("onResult");
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<WebPage>("page");
+
+    const QList<QPair<const char*, WebPage>> common = {
+        {"mnuOnline", WebPage::ProductHelp},       {"mnuVisit", WebPage::MakerHome},
+        {"mnuUpdate", WebPage::ProductUpdate},     {"mnuDonate", WebPage::Donation},
+        {"mnuMakeMoneyOnline", WebPage::FullBranding}, {"Label61", WebPage::MakerHome},
+        {"lblCobrand", WebPage::CoBranding},       {"lblFullBrand", WebPage::FullBranding},
+    };
+    for (bool onResult : {false, true}) {
+        for (const auto& entry : common)
+            QTest::addRow("%s %s", onResult ? "result" : "input", entry.first)
+                << onResult << QString::fromLatin1(entry.first) << entry.second;
+    }
+    QTest::newRow("input Label2") << false << "Label2" << WebPage::FullBranding;
+    QTest::newRow("result Label1") << true << "Label1" << WebPage::FullBranding;
+}
+
+void TestWebLinks::eachCommandOpensItsPage()
+{
+    QFETCH(bool, onResult);
+    QFETCH(QString, control);
+    QFETCH(WebPage, page);
+
+    QWidget* window = onResult ? resultWindow() : m_window.get();
+    QVERIFY(window);
+    if (onResult && !window->findChild<QAction*>(QStringLiteral("mnuOnline")))
+        QSKIP("the result window has no web commands yet");
+
+    if (auto* action = window->findChild<QAction*>(control)) {
+        // Switched off by design; its wiring is still checked.
+        action->setEnabled(true);
+        action->trigger();
+    } else {
+        auto* label = window->findChild<QLabel*>(control);
+        QVERIFY(label);
+        QTest::mouseClick(label, Qt::LeftButton);
+    }
+    QCOMPARE(m_platform->openedUrls, QList<QUrl>{QUrl(webAddress(page))});
+    QVERIFY(m_platform->messages.isEmpty());
+    QVERIFY(window->isVisible());
+}
+
+void TestWebLinks::promotionLabelFollowsDraw_data()
+{
+    QTest::addColumn<int>("draw");
+    QTest::addColumn<QString>("front");
+    QTest::addColumn<WebPage>("page");
+    for (int draw = 1; draw <= 6; ++draw) {
+        const bool odd = draw % 2 != 0;
+        QTest::addRow("%d", draw) << draw << (odd ? "lblCobrand" : "lblFullBrand")
+                                  << (odd ? WebPage::CoBranding : WebPage::FullBranding);
+    }
+}
+
+void TestWebLinks::promotionLabelFollowsDraw()
+{
+    QFETCH(int, draw);
+    QFETCH(QString, front);
+    QFETCH(WebPage, page);
+
+    // Start from the other order, so that a draw that does nothing is caught.
+    const QString back = front == QLatin1String("lblCobrand") ? QStringLiteral("lblFullBrand") : QStringLiteral("lblCobrand");
+    m_window->findChild<QLabel*>(back)->raise();
+
+    ChoosePromotionLabel(m_window.get(), draw);
+    auto* label = m_window->findChild<QLabel*>(front);
+    QWidget* parent = label->parentWidget();
+    auto* hit = parent->childAt(label->geometry().center());
+    QVERIFY(hit);
+    QCOMPARE(hit->objectName(), front);
+    QTest::mouseClick(hit, Qt::LeftButton);
+    QCOMPARE(m_platform->openedUrls, QList<QUrl>{QUrl(webAddress(page))});
+}
+
+void TestWebLinks::drawsBringUpBothLabels()
+{
+    QRandomGenerator random(20261208);
+    QSet<int> seen;
+    for (int i = 0; i < 600; ++i) {
+        const int draw = drawPromotionNumber(random);
+        QVERIFY(draw >= 1 && draw <= 6);
+        seen.insert(draw);
+    }
+    QCOMPARE(seen.size(), 6);
+}
+
+void TestWebLinks::aboutBox_data()
+{
+    QTest::addColumn<bool>("byOK");
+    QTest::newRow("OK") << true;
+    QTest::newRow("close box") << false;
+}
+
+void TestWebLinks::aboutBox()
+{
+    QFETCH(bool, byOK);
+    ModalWatchdog watchdog;
+    QPointer<frmAbout> box;
+    bool modal = false;
+    bool openAfterLinks = false;
+    QString caption;
+    QTimer::singleShot(0, this, [&] {
+        box = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
+        if (!box)
+            return;
+        modal = box->isModal() && box->parentWidget() == m_window.get();
+        caption = box->windowTitle();
+        QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("Label5")), Qt::LeftButton);
+        QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("lblHomePage")), Qt::LeftButton);
+        QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("Label6")), Qt::LeftButton);
+        openAfterLinks = box->isVisible();
+        if (byOK)
+            QTest::mouseClick(box->findChild<QPushButton*>(QStringLiteral("cmdOK")), Qt::LeftButton);
+        else
+            box->close();
+    });
+    m_window->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
+
+    QVERIFY(watchdog.unexpected.isEmpty());
+    QVERIFY(modal);
+    QCOMPARE(caption, QStringLiteral("Corvane Body Astrology v1.0"));
+    QVERIFY(openAfterLinks);
+    QCOMPARE(m_platform->openedUrls,
+             (QList<QUrl>{QUrl(webAddress(WebPage::FullBranding)), QUrl(webAddress(WebPage::MakerHome))}));
+    // Closed and discarded; the program goes on.
+    QVERIFY(box.isNull());
+    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_endings, 0);
+}
+
+QTEST_MAIN(TestWebLinks)
+#include "tst_weblinks.moc"
