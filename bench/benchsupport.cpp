@@ -1,0 +1,181 @@
+#include "benchsupport.h"
+
+#include "frmdisplay.h"
+#include "frmmain.h"
+#include "session.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QFile>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QtTest>
+
+#include <algorithm>
+#include <cstdlib>
+
+#ifdef __linux__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
+PaintWatcher::PaintWatcher(const QString& windowName, QObject* parent)
+    : QObject(parent)
+    , m_windowName(windowName)
+{
+    qApp->installEventFilter(this);
+}
+
+PaintWatcher::~PaintWatcher()
+{
+    qApp->removeEventFilter(this);
+}
+
+bool PaintWatcher::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::Paint && !m_painted && watched->isWidgetType()) {
+        const QWidget* window = static_cast<QWidget*>(watched)->window();
+        if (window && window->objectName() == m_windowName)
+            m_painted = true;
+    }
+    return false;
+}
+
+bool PaintWatcher::waitForPaint(int timeoutMs)
+{
+    QElapsedTimer timer;
+    timer.start();
+    while (!m_painted && timer.elapsed() < timeoutMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents);
+    return m_painted;
+}
+
+InputWindowDriver::InputWindowDriver()
+    : m_displayPaint(QStringLiteral("frmDisplay"))
+    , m_mainPaint(QStringLiteral("frmMain"))
+{
+    m_session = new Session(m_platform);
+    m_session->setProcessEnder([] {});
+    m_window = new frmMain(*m_session);
+    m_session->setMainWindow(m_window);
+    m_proceed = m_window->findChild<QPushButton*>(QStringLiteral("cmdProceed"));
+    if (!m_proceed)
+        qFatal("the input window has no cmdProceed");
+    m_window->show();
+    if (!m_mainPaint.waitForPaint())
+        qFatal("the input window was never painted");
+}
+
+InputWindowDriver::~InputWindowDriver()
+{
+    if (m_session->displayWindow())
+        back();
+    delete m_window;
+    delete m_session;
+}
+
+void InputWindowDriver::setEntries(const QString& name, int day, int month, int year, int timePosition)
+{
+    m_window->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(name);
+    m_window->findChild<QComboBox*>(QStringLiteral("cmbDate"))->setCurrentIndex(day - 1);
+    m_window->findChild<QComboBox*>(QStringLiteral("cmbMonth"))->setCurrentIndex(month - 1);
+    frmMain::setListText(m_window->findChild<QComboBox*>(QStringLiteral("cmbYear")), QString::number(year));
+    m_window->findChild<QComboBox*>(QStringLiteral("cmbTime"))->setCurrentIndex(timePosition);
+    for (const char* box : {"chkSign_0", "chkSign_1", "chkSign_2"})
+        m_window->findChild<QCheckBox*>(QLatin1String(box))->setChecked(true);
+}
+
+qint64 InputWindowDriver::pressProceedAndWait()
+{
+    m_displayPaint.reset();
+    QElapsedTimer timer;
+    timer.start();
+    QTest::mouseClick(m_proceed, Qt::LeftButton);
+    if (!m_session->displayWindow() || !m_displayPaint.waitForPaint())
+        return -1;
+    return timer.nsecsElapsed();
+}
+
+void InputWindowDriver::back()
+{
+    frmDisplay* display = m_session->displayWindow();
+    if (!display)
+        return;
+    m_mainPaint.reset();
+    display->cmdBack_Click();
+    // Back closes the result window, which deletes itself later; do it now so that nothing
+    // piles up between readings.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    // The user presses the button on a painted input window.
+    m_mainPaint.waitForPaint();
+}
+
+int InputWindowDriver::liveResultWindows()
+{
+    int count = 0;
+    for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (qobject_cast<frmDisplay*>(widget))
+            ++count;
+    }
+    return count;
+}
+
+// The tenth of every month lies well inside one sign, a different one each month.
+const SunSignBirthday kSunSignBirthdays[12] = {
+    {10, 4}, {10, 5}, {10, 6}, {10, 7}, {10, 8}, {10, 9},
+    {10, 10}, {10, 11}, {10, 12}, {10, 1}, {10, 2}, {10, 3},
+};
+
+double median(QVector<double> samples)
+{
+    return percentile(std::move(samples), 0.5);
+}
+
+double percentile(QVector<double> samples, double fraction)
+{
+    if (samples.isEmpty())
+        return 0.0;
+    std::sort(samples.begin(), samples.end());
+    const double position = fraction * (samples.size() - 1);
+    const int below = static_cast<int>(position);
+    const int above = std::min(below + 1, static_cast<int>(samples.size()) - 1);
+    return samples[below] + (samples[above] - samples[below]) * (position - below);
+}
+
+long peakResidentKiB()
+{
+#ifdef __linux__
+    rusage usage {};
+    if (getrusage(RUSAGE_SELF, &usage) == 0)
+        return usage.ru_maxrss; // KiB on Linux
+#endif
+    return -1;
+}
+
+long currentResidentKiB()
+{
+#ifdef __linux__
+    QFile statm(QStringLiteral("/proc/self/statm"));
+    if (statm.open(QIODevice::ReadOnly)) {
+        const QList<QByteArray> fields = statm.readAll().split(' ');
+        bool ok = false;
+        const long pages = fields.value(1).toLong(&ok);
+        if (ok)
+            return pages * (sysconf(_SC_PAGESIZE) / 1024);
+    }
+#endif
+    return -1;
+}
+
+QString kibText(long kib)
+{
+    return kib < 0 ? QStringLiteral("n/a") : QStringLiteral("%1 KiB").arg(kib);
+}
+
+int envInt(const char* name, int fallback)
+{
+    bool ok = false;
+    const int value = qEnvironmentVariableIntValue(name, &ok);
+    return ok ? value : fallback;
+}

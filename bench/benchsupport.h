@@ -1,0 +1,83 @@
+// Shared pieces of the benchmark programs: waiting for a window's first paint, a driver for
+// the input window, sample statistics and the process's memory figures.
+#pragma once
+
+#include "common/fakeplatform.h"
+
+#include <QElapsedTimer>
+#include <QObject>
+#include <QString>
+#include <QVector>
+
+class QPushButton;
+class Session;
+class frmMain;
+class frmDisplay;
+
+// Counts paint events of widgets inside the top-level window with the given object name.
+// Installed on the application, so it also sees windows created after it.
+class PaintWatcher : public QObject {
+public:
+    explicit PaintWatcher(const QString& windowName, QObject* parent = nullptr);
+    ~PaintWatcher() override;
+    void reset() { m_painted = false; }
+    bool painted() const { return m_painted; }
+    // Runs the event loop until a paint was seen; false after timeoutMs. Spins rather than
+    // sleeps, since QTest::qWaitFor's 10 ms naps would swamp the figures being measured.
+    bool waitForPaint(int timeoutMs = 5000);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QString m_windowName;
+    bool m_painted = false;
+};
+
+// The input window with a fake platform, as the tests drive it.
+class InputWindowDriver {
+public:
+    InputWindowDriver();
+    ~InputWindowDriver();
+
+    FakePlatform& platform() { return m_platform; }
+    Session& session() { return *m_session; }
+    frmMain& window() { return *m_window; }
+
+    // Name, day 1..31, month 1..12, year, time-window list position 0..11, and all three signs.
+    void setEntries(const QString& name, int day, int month, int year, int timePosition);
+    // Presses the reading button and waits until the result window has painted; the elapsed
+    // nanoseconds from the press, or -1 when no result window appeared.
+    qint64 pressProceedAndWait();
+    // Back to the input window; the result window is deleted before this returns.
+    void back();
+    // Result windows alive right now (shown or waiting for deletion).
+    static int liveResultWindows();
+
+private:
+    FakePlatform m_platform;
+    Session* m_session = nullptr;
+    frmMain* m_window = nullptr;
+    QPushButton* m_proceed = nullptr;
+    PaintWatcher m_displayPaint;
+    PaintWatcher m_mainPaint;
+};
+
+// Day and month (1-based) of a birthday under each of the twelve sun signs.
+struct SunSignBirthday {
+    int day;
+    int month;
+};
+extern const SunSignBirthday kSunSignBirthdays[12];
+
+double median(QVector<double> samples);
+double percentile(QVector<double> samples, double fraction);
+
+// Peak resident set size of this process in KiB, or -1 where the platform does not say.
+long peakResidentKiB();
+// Current resident set size in KiB, or -1 where the platform does not say.
+long currentResidentKiB();
+QString kibText(long kib);
+
+// A whole number from the environment, or fallback when unset or not a number.
+int envInt(const char* name, int fallback);
