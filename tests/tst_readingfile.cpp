@@ -1,10 +1,19 @@
 #include "common/fakeplatform.h"
 #include "common/guitest.h"
+#include "frmdisplay.h"
+#include "frmmain.h"
 #include "readingfile.h"
+#include "session.h"
 
+#include <QCheckBox>
+#include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -163,65 +172,121 @@ private slots:
         const QString path = dir.filePath("ann.boa");
         writeBytes(path, QByteArray(500, 'x')); // a longer old file must not leave a tail behind
         FakePlatform platform;
+        saveReadingAs(annDetails(), platform, nullptr); // cancelled: nothing written, nothing shown
+        QCOMPARE(readAll(path), QByteArray(500, 'x'));
         platform.saveFileAnswers.enqueue(path);
         saveReadingAs(annDetails(), platform, nullptr);
 
-        QCOMPARE(platform.saveDialogs.size(), 1);
-        QCOMPARE(platform.saveDialogs.at(0).title, QString("Corvane Body Astrology"));
-        QCOMPARE(platform.saveDialogs.at(0).filter, QString("Corvane Body Astrology (*.boa)"));
-        QCOMPARE(platform.saveDialogs.at(0).defaultSuffix, QString("boa"));
+        QCOMPARE(platform.saveDialogs.size(), 2);
+        QCOMPARE(platform.saveDialogs.at(1).title, QString("Corvane Body Astrology"));
+        QCOMPARE(platform.saveDialogs.at(1).filter, QString("Corvane Body Astrology (*.boa)"));
+        QCOMPARE(platform.saveDialogs.at(1).defaultSuffix, QString("boa"));
         QVERIFY(platform.messages.isEmpty());
-        QStringList values;
-        QVERIFY(readReadingFile(path, &values, nullptr));
-        QCOMPARE(values, QStringList({"ANN", "7", "March", "1990", "8am-10am"}));
-        QCOMPARE(readAll(path).size(), 3 + 1 + 5 + 4 + 8 + 5 * 2);
+        QCOMPARE(readAll(path), raised("ANN") + raised("7") + raised("March") + raised("1990") + raised("8am-10am"));
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList("ann.boa"));
     }
 
-    void cancelledSaveDoesNothing()
+    void failedSaveKeepsOldFile_data()
     {
-        QTemporaryDir dir;
-        FakePlatform platform;
-        saveReadingAs(annDetails(), platform, nullptr);
-        QCOMPARE(platform.saveDialogs.size(), 1);
-        QVERIFY(platform.messages.isEmpty());
-        QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
+        QTest::addColumn<QString>("target");
+        QTest::newRow("missing folder") << "no such folder/old.boa";
+        QTest::newRow("read-only file") << "old.boa";
     }
 
-    void failedSaveIntoMissingFolder()
-    {
-        QTemporaryDir dir;
-        const QString path = dir.filePath("no such folder/ann.boa");
-        FakePlatform platform;
-        platform.saveFileAnswers.enqueue(path);
-        saveReadingAs(annDetails(), platform, nullptr);
-
-        QCOMPARE(platform.messages.size(), 1);
-        QCOMPARE(platform.messages.at(0).icon, QMessageBox::Critical);
-        QVERIFY(platform.messages.at(0).text.contains(QDir::toNativeSeparators(path)));
-        QVERIFY(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries).isEmpty());
-    }
-
+    // One message naming the file; the old file stays byte for byte and nothing is left beside it.
     void failedSaveKeepsOldFile()
     {
+        QFETCH(QString, target);
         QTemporaryDir dir;
-        const QString path = dir.filePath("old.boa");
+        const QString oldPath = dir.filePath("old.boa");
         const QByteArray old = raised("OLD") + raised("1") + raised("May") + raised("1970") + raised("4am-6am");
-        writeBytes(path, old);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::ReadUser);
-        {
-            QFile probe(path);
-            if (probe.open(QIODevice::WriteOnly | QIODevice::Append))
-                QSKIP("read-only files are writable for this user (running as root?)");
-        }
+        writeBytes(oldPath, old);
+        QFile::setPermissions(oldPath, QFile::ReadOwner | QFile::ReadUser);
+        if (QFileInfo(dir.filePath(target)).exists() && QFile(oldPath).open(QIODevice::Append))
+            QSKIP("read-only files are writable for this user (running as root?)");
+
         FakePlatform platform;
-        platform.saveFileAnswers.enqueue(path);
+        platform.saveFileAnswers.enqueue(dir.filePath(target));
         saveReadingAs(annDetails(), platform, nullptr);
 
         QCOMPARE(platform.messages.size(), 1);
         QCOMPARE(platform.messages.at(0).icon, QMessageBox::Critical);
-        QVERIFY(platform.messages.at(0).text.contains(QDir::toNativeSeparators(path)));
-        QCOMPARE(readAll(path), old);
+        QVERIFY(platform.messages.at(0).text.contains(QDir::toNativeSeparators(dir.filePath(target))));
+        QCOMPARE(readAll(oldPath), old);
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList("old.boa"));
+    }
+
+    // Save from the result window, change the entries, reopen from the input window.
+    void saveAndReopenThroughTheWindows()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("ann.boa");
+        FakePlatform platform;
+        Session session(platform);
+        int endings = 0;
+        session.setProcessEnder([&] { ++endings; });
+        frmMain input(session);
+        session.setMainWindow(&input);
+        input.show();
+        ModalWatchdog watchdog;
+
+        auto entry = [&](const char* name) { return input.findChild<QWidget*>(QLatin1String(name)); };
+        auto* name = qobject_cast<QLineEdit*>(entry("txtName"));
+        auto* date = qobject_cast<QComboBox*>(entry("cmbDate"));
+        auto* month = qobject_cast<QComboBox*>(entry("cmbMonth"));
+        auto* year = qobject_cast<QComboBox*>(entry("cmbYear"));
+        auto* time = qobject_cast<QComboBox*>(entry("cmbTime"));
+        QCheckBox* ticks[] = {qobject_cast<QCheckBox*>(entry("chkSign_0")), qobject_cast<QCheckBox*>(entry("chkSign_1")),
+                              qobject_cast<QCheckBox*>(entry("chkSign_2"))};
+        QVERIFY(name && date && month && year && time && ticks[0] && ticks[1] && ticks[2]);
+
+        name->setText("ANN");
+        QVERIFY(frmMain::setListText(date, "7"));
+        QVERIFY(frmMain::setListText(month, "March"));
+        QVERIFY(frmMain::setListText(year, "1990"));
+        QVERIFY(frmMain::setListText(time, "8am-10am"));
+        ticks[0]->setChecked(true); // sun sign only
+        QTest::mouseClick(input.findChild<QPushButton*>("cmdProceed"), Qt::LeftButton);
+
+        frmDisplay* display = session.displayWindow();
+        QVERIFY(display);
+        QTest::mouseClick(display->findChild<QPushButton*>("cmdMainPrint"), Qt::LeftButton);
+        platform.saveFileAnswers.enqueue(path);
+        QTest::mouseClick(display->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
+        QVERIFY(platform.messages.isEmpty());
+        QVERIFY(QFile::exists(path));
+        QTest::mouseClick(display->findChild<QPushButton*>("cmdBack"), Qt::LeftButton);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(input.isVisible());
+
+        name->setText("BOB");
+        QVERIFY(frmMain::setListText(date, "1"));
+        QVERIFY(frmMain::setListText(month, "January"));
+        QVERIFY(frmMain::setListText(year, "1900"));
+        QVERIFY(frmMain::setListText(time, "4am-6am"));
+        ticks[0]->setChecked(false);
+
+        platform.openFileAnswers.enqueue(path);
+        QTest::mouseClick(input.findChild<QPushButton*>("cmdOpen"), Qt::LeftButton);
+        QVERIFY2(platform.messages.isEmpty(), qPrintable(platform.messageTexts().join('|')));
+        QCOMPARE(QStringList({name->text(), date->currentText(), month->currentText(), year->currentText(),
+                              time->currentText()}),
+                 QStringList({"ANN", "7", "March", "1990", "8am-10am"}));
+        for (QCheckBox* tick : ticks)
+            QVERIFY(tick->isChecked());
+        display = session.displayWindow();
+        QVERIFY(display && display->isVisible());
+        auto* tabs = display->findChild<QTabWidget*>("BodyTab");
+        QVERIFY(tabs);
+        for (int tab = 0; tab < 3; ++tab)
+            QVERIFY(tabs->isTabEnabled(tab));
+        QCOMPARE(session.records().signResults.Sun, std::string("Pisces"));
+        QCOMPARE(session.records().signResults.Ascending, std::string("Taurus"));
+
+        display->cmdBack_Click();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QVERIFY(watchdog.unexpected.isEmpty());
+        QCOMPARE(endings, 0);
     }
 };
 
