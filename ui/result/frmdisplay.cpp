@@ -318,7 +318,8 @@ void frmDisplay::showEvent(QShowEvent* event)
 void frmDisplay::guardAgainstCopying(QTextEdit* box)
 {
     // Text copied out of a result box must not survive: any change of the box or any mouse
-    // activity over it empties the clipboard. Moving the mouse alone counts, hence tracking.
+    // activity over it empties the clipboard. Moving the mouse alone counts, hence tracking
+    // (a text box has it on already for its links; this must not rest on that).
     connect(box, &QTextEdit::textChanged, this, &frmDisplay::clearClipboard);
     box->viewport()->setMouseTracking(true);
     box->viewport()->installEventFilter(this);

@@ -1,0 +1,484 @@
+// The result window driven through the input window, as the user gets to it: the three sign
+// tabs and their reports, tab availability, Back and the ways out, the copy guard, and the
+// printable report of the print/save panel.
+#include "common/fakeplatform.h"
+#include "common/guitest.h"
+#include "frmdisplay.h"
+#include "frmmain.h"
+#include "session.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPixmap>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollBar>
+#include <QTabWidget>
+#include <QTextBlock>
+#include <QTextCursor>
+#include <QTextEdit>
+#include <QtTest>
+
+namespace {
+
+const QColor kDarkRed(128, 0, 0);
+const QColor kBlack(0, 0, 0);
+const QColor kDarkBlue(0, 0, 128);
+
+// The boxes' plain text for the worked example (Pisces sun, Leo opposite, Taurus ascending).
+const QString kPiscesBody = QStringLiteral(
+    "Neptune\n\nHealth Issues\n\n"
+    "Part of the Body/Glands :-\n->Feet, toes, the mucous membranes\n->senses of taste and smell very acute\n\n"
+    "Tendency To Illness :-\n->suffer from corns, bunions\n"
+    "->prone to athlete's foot and other fungus infections\n->gouts often afflicts the toes\n"
+    "->easily fall prey to the influence of alcohol and drugs\n\n"
+    "Diet Tips :-\n->Cell salt Ferrum phosphate\n->foods rich in iron\n->high protein diet low in fat and sugar\n"
+    "->cut down on table salt, on coffee\n\n"
+    "Heath Tips :-\n->involved in creative work, music, art and drama.\n"
+    "->need  lots of rest to keep up vitality, which tends to be low\n->swimming and dancing\n"
+    "->extra care of feet and wear comfortable , well -fitting shoes\n->warm foot bath\n\n"
+    "Erogenous Zone :-\n->massage, touch the feet\n"
+    "->foot soak in scented water, followed with an application of foot lotion, massage\n"
+    "->use the feet to enhance the act of love\n\n");
+const QString kLeoBody = QStringLiteral(
+    "Sun\n\nHealth Issues\n\n"
+    "Part of the Body/Glands :-\n->Spine, back, Heart\n->warm emotions, courage\n\n"
+    "Tendency To Illness :-\n->upper back tires more easily\n->subject to strain and pressure around the heart\n"
+    "->heart problem later in life\n\n"
+    "Diet Tips :-\n->Cell salt: Magnesium phosphate\n->strong stomachs, good circulation\n"
+    "->must learn to eat correctly ad cut down on fatty foods\n\n"
+    "Heath Tips :-\n->take care of back, spine with strengthening exercises\n"
+    "->develop good posture, get enough rest and relaxation\n->sunbathing\n\n"
+    "Erogenous Zone :-\n->Sweeping caresses over the back ad spine\n->back massage\n\n");
+const QString kTaurusBody = QStringLiteral(
+    "Venus\n\nHealth Issues\n\n"
+    "Part of the Body/Glands :-\n->Throat, neck\n->melodious speaking voices\n->fine singers\n->thyroid gland\n\n"
+    "Tendency To Illness :-\n->colds, coughs, sore throats, stiff necks\n->tend to get weight\n\n"
+    "Diet Tips :-\n->Cell salt: Sulphate of sodium -Na\n->Good diet low in starch, fat and sugar rich in Na\n\n"
+    "Heath Tips :-\n->should coddle their throat\n->walking, stretching exercises for the neck\n\n"
+    "Erogenous Zone :-\n->light touching , kissing , gentle bites, massage of neck\n\n");
+
+// Expected attributes of the first character of a piece of text.
+struct Run {
+    QString text;
+    bool bold;
+    QColor colour;
+    bool underline;
+};
+
+// The runs of one sign's block, found by their first words in order.
+QList<Run> blockRuns(const QString& heading, const QString& planet, bool boldPlanet, const QStringList& firstItems)
+{
+    QList<Run> runs = {{heading, true, kDarkRed, false},
+                       {planet, boldPlanet, kBlack, false},
+                       {QStringLiteral("Health Issues"), true, kDarkBlue, true}};
+    const QStringList headings = {QStringLiteral("Part of the Body/Glands :-"), QStringLiteral("Tendency To Illness :-"),
+                                  QStringLiteral("Diet Tips :-"), QStringLiteral("Heath Tips :-"),
+                                  QStringLiteral("Erogenous Zone :-")};
+    for (int i = 0; i < headings.size(); ++i) {
+        runs.append({headings.at(i), true, kDarkRed, false});
+        runs.append({firstItems.at(i), false, kBlack, false});
+    }
+    return runs;
+}
+
+// Checks each run's attributes where it starts, searching from the end of the previous run;
+// pointSize 0 leaves the size unchecked.
+void checkRuns(const QTextDocument* document, const QList<Run>& runs, qreal pointSize = 0)
+{
+    QTextCursor at(const_cast<QTextDocument*>(document));
+    for (const Run& run : runs) {
+        const QTextCursor found = document->find(run.text, at, QTextDocument::FindCaseSensitively);
+        QVERIFY2(!found.isNull(), qPrintable(run.text));
+        QTextCursor first(const_cast<QTextDocument*>(document));
+        first.setPosition(found.selectionStart() + 1); // the format of the character before
+        const QTextCharFormat format = first.charFormat();
+        QVERIFY2(format.font().bold() == run.bold, qPrintable(run.text));
+        QVERIFY2(format.fontUnderline() == run.underline, qPrintable(run.text));
+        QVERIFY2(format.foreground().color() == run.colour, qPrintable(run.text));
+        if (pointSize > 0)
+            QVERIFY2(qFuzzyCompare(format.font().pointSizeF(), pointSize), qPrintable(run.text));
+        at = found;
+    }
+}
+
+const QStringList kPiscesFirstItems = {QStringLiteral("->Feet"), QStringLiteral("->suffer"),
+                                       QStringLiteral("->Cell salt Ferrum"), QStringLiteral("->involved"),
+                                       QStringLiteral("->massage, touch")};
+const QStringList kLeoFirstItems = {QStringLiteral("->Spine"), QStringLiteral("->upper back"),
+                                    QStringLiteral("->Cell salt: Magnesium"), QStringLiteral("->take care"),
+                                    QStringLiteral("->Sweeping")};
+const QStringList kTaurusFirstItems = {QStringLiteral("->Throat"), QStringLiteral("->colds"),
+                                       QStringLiteral("->Cell salt: Sulphate"), QStringLiteral("->should coddle"),
+                                       QStringLiteral("->light touching")};
+
+} // namespace
+
+class tst_result : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+
+    void workedExample();
+    void capricornNewYear();
+    void onlyTickedTabsOpen_data();
+    void onlyTickedTabsOpen();
+    void backKeepsEntriesAndNextReadingStartsFresh();
+    void waysOut_data();
+    void waysOut();
+    void copyGuardEmptiesClipboard();
+    void printableReportHasAllThreeSigns();
+
+private:
+    // A reading through the input window, as the user makes it; returns the result window.
+    frmDisplay* read(const QString& name, int day, const QString& month, int year, const QString& time,
+                     bool sun = true, bool opposite = true, bool ascending = true);
+    template <typename T>
+    static T* part(QWidget* window, const char* name)
+    {
+        T* widget = window->findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("no child %s", name);
+        return widget;
+    }
+    static int pictureNumber(QWidget* window, const char* name)
+    {
+        return part<QLabel>(window, name)->property("pictureNumber").toInt();
+    }
+
+    FakePlatform* m_platform = nullptr;
+    Session* m_session = nullptr;
+    frmMain* m_input = nullptr;
+    ModalWatchdog* m_watchdog = nullptr;
+    int m_endings = 0;
+};
+
+void tst_result::initTestCase()
+{
+    prepareGuiTestEnvironment();
+}
+
+void tst_result::init()
+{
+    m_platform = new FakePlatform;
+    m_session = new Session(*m_platform);
+    m_endings = 0;
+    m_session->setProcessEnder([this] { ++m_endings; });
+    m_input = new frmMain(*m_session);
+    m_session->setMainWindow(m_input);
+    m_input->show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_input));
+    m_watchdog = new ModalWatchdog;
+}
+
+void tst_result::cleanup()
+{
+    QVERIFY2(m_watchdog->unexpected.isEmpty(), qPrintable(m_watchdog->unexpected.join(QLatin1Char(','))));
+    delete m_watchdog;
+    if (frmDisplay* display = m_session->displayWindow())
+        display->cmdBack_Click();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    delete m_input;
+    delete m_session;
+    delete m_platform;
+}
+
+frmDisplay* tst_result::read(const QString& name, int day, const QString& month, int year, const QString& time,
+                             bool sun, bool opposite, bool ascending)
+{
+    auto* nameBox = part<QLineEdit>(m_input, "txtName");
+    nameBox->clear();
+    QTest::keyClicks(nameBox, name);
+    const QPair<const char*, QString> choices[] = {{"cmbDate", QString::number(day)},
+                                                   {"cmbMonth", month},
+                                                   {"cmbYear", QString::number(year)},
+                                                   {"cmbTime", time}};
+    for (const auto& choice : choices) {
+        auto* list = part<QComboBox>(m_input, choice.first);
+        const int index = list->findText(choice.second);
+        if (index < 0)
+            qFatal("%s has no entry %s", choice.first, qPrintable(choice.second));
+        list->setCurrentIndex(index);
+    }
+    part<QCheckBox>(m_input, "chkSign_0")->setChecked(sun);
+    part<QCheckBox>(m_input, "chkSign_1")->setChecked(opposite);
+    part<QCheckBox>(m_input, "chkSign_2")->setChecked(ascending);
+    QTest::mouseClick(part<QPushButton>(m_input, "cmdProceed"), Qt::LeftButton);
+    frmDisplay* display = m_session->displayWindow();
+    if (display && !QTest::qWaitForWindowExposed(display))
+        return nullptr;
+    return display;
+}
+
+void tst_result::workedExample()
+{
+    frmDisplay* display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"));
+    QVERIFY(display);
+    QVERIFY(!m_input->isVisible());
+    QVERIFY(QApplication::topLevelWidgets().contains(display));
+    QCOMPARE(display->windowTitle(), QStringLiteral("Corvane Body Astrology v1.0"));
+
+    QCOMPARE(part<QLabel>(display, "lblYourSunSign")->text(), QStringLiteral("Pisces"));
+    QCOMPARE(part<QLabel>(display, "lblYourOppositeSign")->text(), QStringLiteral("Leo"));
+    QCOMPARE(part<QLabel>(display, "lblYourAscendingSign")->text(), QStringLiteral("Taurus"));
+    QCOMPARE(pictureNumber(display, "picSunSign"), 12);
+    QCOMPARE(pictureNumber(display, "picOppositeSign"), 5);
+    QCOMPARE(pictureNumber(display, "picAscendentSign"), 2);
+    QVERIFY(!part<QLabel>(display, "picSunSign")->property("pixmap").value<QPixmap>().isNull());
+
+    auto* tabs = part<QTabWidget>(display, "BodyTab");
+    QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Ascending Sign"));
+    QVERIFY(part<QWidget>(display, "fraTab")->isVisible());
+    QVERIFY(!part<QWidget>(display, "fraSave")->isVisible());
+
+    auto* sun = part<QTextEdit>(display, "RTBSunSign");
+    QCOMPARE(sun->toPlainText(), QStringLiteral("Ruling Planet for your Sun Sign is :-") + kPiscesBody);
+    QCOMPARE(part<QTextEdit>(display, "RTBOppositeSign")->toPlainText(),
+             QStringLiteral("Ruling Planet for your Opposite Sign is :-") + kLeoBody);
+    auto* ascending = part<QTextEdit>(display, "RTBAscendentSign");
+    QCOMPARE(ascending->toPlainText(), QStringLiteral("Ruling Planet for your Ascendant Sign is :-") + kTaurusBody);
+    checkRuns(sun->document(),
+              blockRuns(QStringLiteral("Ruling Planet"), QStringLiteral("Neptune"), false, kPiscesFirstItems));
+    checkRuns(ascending->document(),
+              blockRuns(QStringLiteral("Ruling Planet"), QStringLiteral("Venus"), false, kTaurusFirstItems));
+    // The boxes keep their own size, and open at the top of the reading.
+    QTextCursor first(sun->document());
+    first.setPosition(1);
+    QCOMPARE(first.charFormat().font().pointSizeF(), sun->font().pointSizeF());
+    QCOMPARE(ascending->verticalScrollBar()->value(), 0);
+    QVERIFY(ascending->isReadOnly());
+    QVERIFY(ascending->textInteractionFlags() & Qt::TextSelectableByMouse);
+}
+
+void tst_result::capricornNewYear()
+{
+    frmDisplay* display = read(QStringLiteral("lee"), 1, QStringLiteral("January"), 1975, QStringLiteral("4am-6am"));
+    QVERIFY(display);
+    const SignResults& signs = m_session->records().signResults;
+    QCOMPARE(signs.Sun, std::string("Capricorn"));
+    QCOMPARE(signs.AscendingKey, std::string("Capricorn-4am-6am"));
+    QCOMPARE(signs.Ascending, std::string("Capricorn"));
+    QCOMPARE(signs.Opposite, std::string("Gemini"));
+    QCOMPARE(part<QLabel>(display, "lblYourOppositeSign")->text(), QStringLiteral("Gemini"));
+    QCOMPARE(pictureNumber(display, "picSunSign"), 10);
+    QCOMPARE(pictureNumber(display, "picOppositeSign"), 3);
+    QCOMPARE(pictureNumber(display, "picAscendentSign"), 10);
+    auto* tabs = part<QTabWidget>(display, "BodyTab");
+    for (int tab = 0; tab < 3; ++tab)
+        QVERIFY(tabs->isTabEnabled(tab) && tabs->isTabVisible(tab));
+    QCOMPARE(tabs->currentIndex(), int(AscendingTab));
+}
+
+void tst_result::onlyTickedTabsOpen_data()
+{
+    QTest::addColumn<bool>("sun");
+    QTest::addColumn<bool>("opposite");
+    QTest::addColumn<bool>("ascending");
+    QTest::addColumn<int>("current");
+    QTest::newRow("sun only") << true << false << false << int(SunTab);
+    QTest::newRow("ascending only") << false << false << true << int(AscendingTab);
+    QTest::newRow("sun and opposite") << true << true << false << int(OppositeTab);
+    QTest::newRow("sun and ascending") << true << false << true << int(AscendingTab);
+}
+
+void tst_result::onlyTickedTabsOpen()
+{
+    QFETCH(bool, sun);
+    QFETCH(bool, opposite);
+    QFETCH(bool, ascending);
+    QFETCH(int, current);
+    frmDisplay* display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"),
+                               sun, opposite, ascending);
+    QVERIFY(display);
+    auto* tabs = part<QTabWidget>(display, "BodyTab");
+    const bool ticked[] = {sun, opposite, ascending};
+    for (int tab = 0; tab < 3; ++tab) {
+        QCOMPARE(tabs->isTabEnabled(tab), ticked[tab]);
+        QCOMPARE(tabs->isTabVisible(tab), ticked[tab]);
+    }
+    QCOMPARE(tabs->currentIndex(), current);
+    QVERIFY(tabs->currentWidget()->isVisible());
+    // Every reading is built whatever the ticks; they only decide what can be opened.
+    for (const char* box : {"RTBSunSign", "RTBOppositeSign", "RTBAscendentSign"})
+        QVERIFY(!part<QTextEdit>(display, box)->toPlainText().isEmpty());
+    // Stepping through the tabs with the keyboard stays on the ticked ones.
+    for (int step = 0; step < 4; ++step) {
+        QTest::keyClick(tabs, Qt::Key_Tab, Qt::ControlModifier);
+        QVERIFY2(ticked[tabs->currentIndex()], qPrintable(QString::number(tabs->currentIndex())));
+    }
+}
+
+void tst_result::backKeepsEntriesAndNextReadingStartsFresh()
+{
+    QPointer<frmDisplay> first = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"));
+    QVERIFY(first);
+    QTest::mouseClick(part<QPushButton>(first, "cmdMainPrint"), Qt::LeftButton);
+    QVERIFY(!part<QPushButton>(first, "cmdMainPrint")->isEnabled());
+
+    QTest::mouseClick(part<QPushButton>(first, "cmdBack"), Qt::LeftButton);
+    QVERIFY(!m_session->displayWindow());
+    QVERIFY(m_input->isVisible());
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!first);
+    QCOMPARE(m_endings, 0);
+    QCOMPARE(part<QLineEdit>(m_input, "txtName")->text(), QStringLiteral("ANN"));
+    QCOMPARE(part<QComboBox>(m_input, "cmbDate")->currentText(), QStringLiteral("7"));
+    QCOMPARE(part<QComboBox>(m_input, "cmbMonth")->currentText(), QStringLiteral("March"));
+    QCOMPARE(part<QComboBox>(m_input, "cmbYear")->currentText(), QStringLiteral("1990"));
+    QCOMPARE(part<QComboBox>(m_input, "cmbTime")->currentText(), QStringLiteral("8am-10am"));
+    QVERIFY(part<QCheckBox>(m_input, "chkSign_1")->isChecked());
+
+    frmDisplay* second = read(QStringLiteral("ann"), 1, QStringLiteral("January"), 1990, QStringLiteral("4am-6am"));
+    QVERIFY(second);
+    const QString sunText = part<QTextEdit>(second, "RTBSunSign")->toPlainText();
+    QVERIFY(sunText.startsWith(QStringLiteral("Ruling Planet for your Sun Sign is :-Saturn\n")));
+    QCOMPARE(sunText.count(QStringLiteral("Ruling Planet")), 1);
+    QVERIFY(part<QPushButton>(second, "cmdMainPrint")->isEnabled());
+    QVERIFY(part<QTextEdit>(second, "RTBSave")->toPlainText().isEmpty());
+    QVERIFY(part<QWidget>(second, "fraTab")->isVisible());
+
+    // File > Back is the same command.
+    QPointer<frmDisplay> secondGuard = second;
+    part<QAction>(second, "mnuFileBack")->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!secondGuard);
+    QVERIFY(m_input->isVisible());
+    QCOMPARE(m_endings, 0);
+}
+
+void tst_result::waysOut_data()
+{
+    QTest::addColumn<QString>("how");
+    QTest::addColumn<bool>("ends");
+    QTest::newRow("Exit button") << "cmdExit" << true;
+    QTest::newRow("File > Exit") << "mnuExit" << true;
+    QTest::newRow("close box") << "close" << true;
+    QTest::newRow("Alt+E") << "Alt+E" << true;
+    QTest::newRow("Back button") << "cmdBack" << false;
+    QTest::newRow("Alt+B") << "Alt+B" << false;
+}
+
+void tst_result::waysOut()
+{
+    QFETCH(QString, how);
+    QFETCH(bool, ends);
+    QPointer<frmDisplay> display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"));
+    QVERIFY(display);
+    if (how.startsWith(QLatin1String("Alt+"))) {
+        display->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(display));
+        QTest::keyClick(display, how.endsWith(QLatin1Char('E')) ? Qt::Key_E : Qt::Key_B, Qt::AltModifier);
+    } else if (how == QLatin1String("close")) {
+        display->close();
+    } else if (how.startsWith(QLatin1String("mnu"))) {
+        part<QAction>(display, qPrintable(how))->trigger();
+    } else {
+        QTest::mouseClick(part<QPushButton>(display, qPrintable(how)), Qt::LeftButton);
+    }
+    // An access key clicks its button after a short animation, hence the wait.
+    QTRY_VERIFY(!display || !display->isVisible());
+    QCOMPARE(m_endings, ends ? 1 : 0);
+    QCOMPARE(m_input->isVisible(), !ends);
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QVERIFY(!display);
+}
+
+void tst_result::copyGuardEmptiesClipboard()
+{
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    clipboard->setText(QStringLiteral("probe"));
+    if (clipboard->text() != QLatin1String("probe"))
+        QSKIP("this platform has no working clipboard");
+
+    frmDisplay* display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"));
+    QVERIFY(display);
+    auto* sun = part<QTextEdit>(display, "RTBSunSign");
+    part<QTabWidget>(display, "BodyTab")->setCurrentIndex(SunTab);
+
+    // Copying with the keyboard is allowed; the next mouse movement over the box undoes it.
+    sun->setFocus();
+    sun->selectAll();
+    QTest::keySequence(sun, QKeySequence::Copy);
+    QCOMPARE(clipboard->text(), sun->toPlainText());
+    QTest::keyClick(sun, Qt::Key_Down);
+    QCOMPARE(clipboard->text(), sun->toPlainText());
+    QTest::mouseMove(sun->viewport(), QPoint(40, 40));
+    QTest::mouseMove(sun->viewport(), QPoint(60, 50));
+    QVERIFY(clipboard->text().isEmpty());
+
+    clipboard->setText(QStringLiteral("copied"));
+    QTest::mousePress(sun->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
+    QVERIFY(clipboard->text().isEmpty());
+    clipboard->setText(QStringLiteral("copied"));
+    QTest::mouseRelease(sun->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 20));
+    QVERIFY(clipboard->text().isEmpty());
+
+    // Any change of a box's text, however it comes about, counts too.
+    clipboard->setText(QStringLiteral("copied"));
+    part<QTextEdit>(display, "RTBAscendentSign")->append(QStringLiteral("x"));
+    QVERIFY(clipboard->text().isEmpty());
+    clipboard->setText(QStringLiteral("copied"));
+    QTest::mouseClick(part<QPushButton>(display, "cmdMainPrint"), Qt::LeftButton);
+    QVERIFY(clipboard->text().isEmpty());
+
+    auto* report = part<QTextEdit>(display, "RTBSave");
+    clipboard->setText(QStringLiteral("copied"));
+    QTest::mouseMove(report->viewport(), QPoint(50, 50));
+    QTest::mouseMove(report->viewport(), QPoint(70, 60));
+    QVERIFY(clipboard->text().isEmpty());
+}
+
+void tst_result::printableReportHasAllThreeSigns()
+{
+    frmDisplay* display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"),
+                               true, false, false);
+    QVERIFY(display);
+    auto* mainPrint = part<QPushButton>(display, "cmdMainPrint");
+    QTest::mouseClick(mainPrint, Qt::LeftButton);
+    QVERIFY(!mainPrint->isEnabled());
+    QVERIFY(part<QWidget>(display, "fraSave")->isVisible());
+    QVERIFY(!part<QWidget>(display, "fraTab")->isVisible());
+
+    auto* report = part<QTextEdit>(display, "RTBSave");
+    QCOMPARE(report->toPlainText(),
+             QStringLiteral("Ruling Planet for your Sun Sign is :- ") + kPiscesBody + QLatin1Char('\n')
+                 + QStringLiteral("Ruling Planet for your Opposite Sign is :- ") + kLeoBody + QLatin1Char('\n')
+                 + QStringLiteral("Ruling Planet for your Ascendent Sign is :-") + kTaurusBody);
+    QList<Run> runs = blockRuns(QStringLiteral("Ruling Planet for your Sun"), QStringLiteral("Neptune"), true,
+                                kPiscesFirstItems);
+    runs += blockRuns(QStringLiteral("Ruling Planet for your Opposite"), QStringLiteral("Sun"), true, kLeoFirstItems);
+    runs += blockRuns(QStringLiteral("Ruling Planet for your Ascendent"), QStringLiteral("Venus"), true,
+                      kTaurusFirstItems);
+    checkRuns(report->document(), runs, 12);
+    // The look-ups leave the last sign's entry behind, as printing always has.
+    QCOMPARE(m_session->records().catalogueFields.RulingPlanet, std::string("Venus"));
+
+    // The panel's buttons hand the report and the birth details to printing and saving.
+    QTest::mouseClick(part<QPushButton>(display, "cmdPrint"), Qt::LeftButton);
+    QCOMPARE(m_platform->printDialogs, 1);
+    QVERIFY(!m_platform->lastPrintHadSelection);
+    QTextCursor selection(report->document());
+    selection.setPosition(0);
+    selection.setPosition(10, QTextCursor::KeepAnchor);
+    report->setTextCursor(selection);
+    // Only the panel's "&Print" is left for Alt+P once the bottom one is disabled.
+    display->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(display));
+    QTest::keyClick(display, Qt::Key_P, Qt::AltModifier);
+    QTRY_COMPARE(m_platform->printDialogs, 2);
+    QVERIFY(m_platform->lastPrintHadSelection);
+    QTest::mouseClick(part<QPushButton>(display, "cmdSave"), Qt::LeftButton);
+    QCOMPARE(m_platform->saveDialogs.size(), 1);
+    QVERIFY(m_platform->messages.isEmpty());
+}
+
+QTEST_MAIN(tst_result)
+#include "tst_result.moc"
