@@ -24,6 +24,8 @@
 #include <QTextEdit>
 #include <QtTest>
 
+#include <functional>
+
 namespace {
 
 const QColor kDarkRed(128, 0, 0);
@@ -63,59 +65,40 @@ const QString kTaurusBody = QStringLiteral(
     "Heath Tips :-\n->should coddle their throat\n->walking, stretching exercises for the neck\n\n"
     "Erogenous Zone :-\n->light touching , kissing , gentle bites, massage of neck\n\n");
 
-// Expected attributes of the first character of a piece of text.
-struct Run {
-    QString text;
-    bool bold;
-    QColor colour;
-    bool underline;
-};
-
-// The runs of one sign's block, found by their first words in order.
-QList<Run> blockRuns(const QString& heading, const QString& planet, bool boldPlanet, const QStringList& firstItems)
+// Checks the attributes of one sign's block where each piece starts: the planet heading, the
+// planet, "Health Issues", and each list heading with the first item below it. The search
+// starts at from and ends after the block; pointSize 0 leaves the size unchecked.
+void checkBlock(const QTextDocument* document, QTextCursor& from, const QString& heading, bool boldPlanet,
+                qreal pointSize = 0)
 {
-    QList<Run> runs = {{heading, true, kDarkRed, false},
-                       {planet, boldPlanet, kBlack, false},
-                       {QStringLiteral("Health Issues"), true, kDarkBlue, true}};
-    const QStringList headings = {QStringLiteral("Part of the Body/Glands :-"), QStringLiteral("Tendency To Illness :-"),
-                                  QStringLiteral("Diet Tips :-"), QStringLiteral("Heath Tips :-"),
-                                  QStringLiteral("Erogenous Zone :-")};
-    for (int i = 0; i < headings.size(); ++i) {
-        runs.append({headings.at(i), true, kDarkRed, false});
-        runs.append({firstItems.at(i), false, kBlack, false});
-    }
-    return runs;
-}
-
-// Checks each run's attributes where it starts, searching from the end of the previous run;
-// pointSize 0 leaves the size unchecked.
-void checkRuns(const QTextDocument* document, const QList<Run>& runs, qreal pointSize = 0)
-{
-    QTextCursor at(const_cast<QTextDocument*>(document));
-    for (const Run& run : runs) {
-        const QTextCursor found = document->find(run.text, at, QTextDocument::FindCaseSensitively);
-        QVERIFY2(!found.isNull(), qPrintable(run.text));
-        QTextCursor first(const_cast<QTextDocument*>(document));
-        first.setPosition(found.selectionStart() + 1); // the format of the character before
-        const QTextCharFormat format = first.charFormat();
-        QVERIFY2(format.font().bold() == run.bold, qPrintable(run.text));
-        QVERIFY2(format.fontUnderline() == run.underline, qPrintable(run.text));
-        QVERIFY2(format.foreground().color() == run.colour, qPrintable(run.text));
+    const auto check = [&](int position, bool bold, const QColor& colour, bool underline, const QString& what) {
+        QTextCursor at(const_cast<QTextDocument*>(document));
+        at.setPosition(position + 1); // the format of the character before the cursor
+        const QTextCharFormat format = at.charFormat();
+        QVERIFY2(format.font().bold() == bold, qPrintable(what));
+        QVERIFY2(format.fontUnderline() == underline, qPrintable(what));
+        QVERIFY2(format.foreground().color() == colour, qPrintable(what));
         if (pointSize > 0)
-            QVERIFY2(qFuzzyCompare(format.font().pointSizeF(), pointSize), qPrintable(run.text));
-        at = found;
+            QVERIFY2(qFuzzyCompare(format.font().pointSizeF(), pointSize), qPrintable(what));
+    };
+    const auto find = [&](const QString& text) {
+        from = document->find(text, from, QTextDocument::FindCaseSensitively);
+        if (from.isNull())
+            qFatal("no %s", qPrintable(text));
+        return from;
+    };
+    const QTextCursor planetLine = find(heading);
+    check(planetLine.selectionStart(), true, kDarkRed, false, heading);
+    check(planetLine.selectionEnd(), boldPlanet, kBlack, false, QStringLiteral("planet"));
+    check(find(QStringLiteral("Health Issues")).selectionStart(), true, kDarkBlue, true, QStringLiteral("Health"));
+    for (const QString& listHeading : {QStringLiteral("Part of the Body/Glands :-"), QStringLiteral("Tendency To Illness :-"),
+                                       QStringLiteral("Diet Tips :-"), QStringLiteral("Heath Tips :-"),
+                                       QStringLiteral("Erogenous Zone :-")}) {
+        const QTextCursor found = find(listHeading);
+        check(found.selectionStart(), true, kDarkRed, false, listHeading);
+        check(found.selectionEnd() + 1, false, kBlack, false, listHeading + QStringLiteral(" list"));
     }
 }
-
-const QStringList kPiscesFirstItems = {QStringLiteral("->Feet"), QStringLiteral("->suffer"),
-                                       QStringLiteral("->Cell salt Ferrum"), QStringLiteral("->involved"),
-                                       QStringLiteral("->massage, touch")};
-const QStringList kLeoFirstItems = {QStringLiteral("->Spine"), QStringLiteral("->upper back"),
-                                    QStringLiteral("->Cell salt: Magnesium"), QStringLiteral("->take care"),
-                                    QStringLiteral("->Sweeping")};
-const QStringList kTaurusFirstItems = {QStringLiteral("->Throat"), QStringLiteral("->colds"),
-                                       QStringLiteral("->Cell salt: Sulphate"), QStringLiteral("->should coddle"),
-                                       QStringLiteral("->light touching")};
 
 } // namespace
 
@@ -138,9 +121,9 @@ private slots:
     void printableReportHasAllThreeSigns();
 
 private:
-    // A reading through the input window, as the user makes it; returns the result window.
-    frmDisplay* read(const QString& name, int day, const QString& month, int year, const QString& time,
-                     bool sun = true, bool opposite = true, bool ascending = true);
+    // A reading for ANN born in 1990, made through the input window as the user makes it.
+    frmDisplay* read(bool sun = true, bool opposite = true, bool ascending = true, int day = 7,
+                     const QString& month = QStringLiteral("March"), const QString& time = QStringLiteral("8am-10am"));
     template <typename T>
     static T* part(QWidget* window, const char* name)
     {
@@ -191,16 +174,14 @@ void tst_result::cleanup()
     delete m_platform;
 }
 
-frmDisplay* tst_result::read(const QString& name, int day, const QString& month, int year, const QString& time,
-                             bool sun, bool opposite, bool ascending)
+frmDisplay* tst_result::read(bool sun, bool opposite, bool ascending, int day, const QString& month,
+                             const QString& time)
 {
     auto* nameBox = part<QLineEdit>(m_input, "txtName");
     nameBox->clear();
-    QTest::keyClicks(nameBox, name);
-    const QPair<const char*, QString> choices[] = {{"cmbDate", QString::number(day)},
-                                                   {"cmbMonth", month},
-                                                   {"cmbYear", QString::number(year)},
-                                                   {"cmbTime", time}};
+    QTest::keyClicks(nameBox, QStringLiteral("ann"));
+    const QPair<const char*, QString> choices[] = {
+        {"cmbDate", QString::number(day)}, {"cmbMonth", month}, {"cmbYear", QStringLiteral("1990")}, {"cmbTime", time}};
     for (const auto& choice : choices) {
         auto* list = part<QComboBox>(m_input, choice.first);
         const int index = list->findText(choice.second);
@@ -220,11 +201,10 @@ frmDisplay* tst_result::read(const QString& name, int day, const QString& month,
 
 void tst_result::workedExample()
 {
-    frmDisplay* display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"));
+    frmDisplay* display = read();
     QVERIFY(display);
     QVERIFY(!m_input->isVisible());
     QVERIFY(QApplication::topLevelWidgets().contains(display));
-    QCOMPARE(display->windowTitle(), QStringLiteral("Corvane Body Astrology v1.0"));
 
     QCOMPARE(part<QLabel>(display, "lblYourSunSign")->text(), QStringLiteral("Pisces"));
     QCOMPARE(part<QLabel>(display, "lblYourOppositeSign")->text(), QStringLiteral("Leo"));
@@ -236,8 +216,6 @@ void tst_result::workedExample()
 
     auto* tabs = part<QTabWidget>(display, "BodyTab");
     QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Ascending Sign"));
-    QVERIFY(part<QWidget>(display, "fraTab")->isVisible());
-    QVERIFY(!part<QWidget>(display, "fraSave")->isVisible());
 
     auto* sun = part<QTextEdit>(display, "RTBSunSign");
     QCOMPARE(sun->toPlainText(), QStringLiteral("Ruling Planet for your Sun Sign is :-") + kPiscesBody);
@@ -245,22 +223,17 @@ void tst_result::workedExample()
              QStringLiteral("Ruling Planet for your Opposite Sign is :-") + kLeoBody);
     auto* ascending = part<QTextEdit>(display, "RTBAscendentSign");
     QCOMPARE(ascending->toPlainText(), QStringLiteral("Ruling Planet for your Ascendant Sign is :-") + kTaurusBody);
-    checkRuns(sun->document(),
-              blockRuns(QStringLiteral("Ruling Planet"), QStringLiteral("Neptune"), false, kPiscesFirstItems));
-    checkRuns(ascending->document(),
-              blockRuns(QStringLiteral("Ruling Planet"), QStringLiteral("Venus"), false, kTaurusFirstItems));
-    // The boxes keep their own size, and open at the top of the reading.
-    QTextCursor first(sun->document());
-    first.setPosition(1);
-    QCOMPARE(first.charFormat().font().pointSizeF(), sun->font().pointSizeF());
+    QTextCursor from(sun->document());
+    checkBlock(sun->document(), from, QStringLiteral("Ruling Planet for your Sun Sign is :-"), false);
+    from = QTextCursor(ascending->document());
+    checkBlock(ascending->document(), from, QStringLiteral("Ruling Planet for your Ascendant Sign is :-"), false);
+    // Filling a box must not leave it scrolled to the end of the reading.
     QCOMPARE(ascending->verticalScrollBar()->value(), 0);
-    QVERIFY(ascending->isReadOnly());
-    QVERIFY(ascending->textInteractionFlags() & Qt::TextSelectableByMouse);
 }
 
 void tst_result::capricornNewYear()
 {
-    frmDisplay* display = read(QStringLiteral("lee"), 1, QStringLiteral("January"), 1975, QStringLiteral("4am-6am"));
+    frmDisplay* display = read(true, true, true, 1, QStringLiteral("January"), QStringLiteral("4am-6am"));
     QVERIFY(display);
     const SignResults& signs = m_session->records().signResults;
     QCOMPARE(signs.Sun, std::string("Capricorn"));
@@ -271,10 +244,6 @@ void tst_result::capricornNewYear()
     QCOMPARE(pictureNumber(display, "picSunSign"), 10);
     QCOMPARE(pictureNumber(display, "picOppositeSign"), 3);
     QCOMPARE(pictureNumber(display, "picAscendentSign"), 10);
-    auto* tabs = part<QTabWidget>(display, "BodyTab");
-    for (int tab = 0; tab < 3; ++tab)
-        QVERIFY(tabs->isTabEnabled(tab) && tabs->isTabVisible(tab));
-    QCOMPARE(tabs->currentIndex(), int(AscendingTab));
 }
 
 void tst_result::onlyTickedTabsOpen_data()
@@ -286,7 +255,6 @@ void tst_result::onlyTickedTabsOpen_data()
     QTest::newRow("sun only") << true << false << false << int(SunTab);
     QTest::newRow("ascending only") << false << false << true << int(AscendingTab);
     QTest::newRow("sun and opposite") << true << true << false << int(OppositeTab);
-    QTest::newRow("sun and ascending") << true << false << true << int(AscendingTab);
 }
 
 void tst_result::onlyTickedTabsOpen()
@@ -295,8 +263,7 @@ void tst_result::onlyTickedTabsOpen()
     QFETCH(bool, opposite);
     QFETCH(bool, ascending);
     QFETCH(int, current);
-    frmDisplay* display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"),
-                               sun, opposite, ascending);
+    frmDisplay* display = read(sun, opposite, ascending);
     QVERIFY(display);
     auto* tabs = part<QTabWidget>(display, "BodyTab");
     const bool ticked[] = {sun, opposite, ascending};
@@ -318,7 +285,7 @@ void tst_result::onlyTickedTabsOpen()
 
 void tst_result::backKeepsEntriesAndNextReadingStartsFresh()
 {
-    QPointer<frmDisplay> first = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"));
+    QPointer<frmDisplay> first = read();
     QVERIFY(first);
     QTest::mouseClick(part<QPushButton>(first, "cmdMainPrint"), Qt::LeftButton);
     QVERIFY(!part<QPushButton>(first, "cmdMainPrint")->isEnabled());
@@ -329,14 +296,13 @@ void tst_result::backKeepsEntriesAndNextReadingStartsFresh()
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!first);
     QCOMPARE(m_endings, 0);
-    QCOMPARE(part<QLineEdit>(m_input, "txtName")->text(), QStringLiteral("ANN"));
-    QCOMPARE(part<QComboBox>(m_input, "cmbDate")->currentText(), QStringLiteral("7"));
-    QCOMPARE(part<QComboBox>(m_input, "cmbMonth")->currentText(), QStringLiteral("March"));
-    QCOMPARE(part<QComboBox>(m_input, "cmbYear")->currentText(), QStringLiteral("1990"));
-    QCOMPARE(part<QComboBox>(m_input, "cmbTime")->currentText(), QStringLiteral("8am-10am"));
+    QString entries = part<QLineEdit>(m_input, "txtName")->text();
+    for (const char* list : {"cmbDate", "cmbMonth", "cmbYear", "cmbTime"})
+        entries += QLatin1Char(' ') + part<QComboBox>(m_input, list)->currentText();
+    QCOMPARE(entries, QStringLiteral("ANN 7 March 1990 8am-10am"));
     QVERIFY(part<QCheckBox>(m_input, "chkSign_1")->isChecked());
 
-    frmDisplay* second = read(QStringLiteral("ann"), 1, QStringLiteral("January"), 1990, QStringLiteral("4am-6am"));
+    frmDisplay* second = read(true, true, true, 1, QStringLiteral("January"), QStringLiteral("4am-6am"));
     QVERIFY(second);
     const QString sunText = part<QTextEdit>(second, "RTBSunSign")->toPlainText();
     QVERIFY(sunText.startsWith(QStringLiteral("Ruling Planet for your Sun Sign is :-Saturn\n")));
@@ -344,14 +310,7 @@ void tst_result::backKeepsEntriesAndNextReadingStartsFresh()
     QVERIFY(part<QPushButton>(second, "cmdMainPrint")->isEnabled());
     QVERIFY(part<QTextEdit>(second, "RTBSave")->toPlainText().isEmpty());
     QVERIFY(part<QWidget>(second, "fraTab")->isVisible());
-
-    // File > Back is the same command.
-    QPointer<frmDisplay> secondGuard = second;
-    part<QAction>(second, "mnuFileBack")->trigger();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QVERIFY(!secondGuard);
-    QVERIFY(m_input->isVisible());
-    QCOMPARE(m_endings, 0);
+    QVERIFY(!part<QWidget>(second, "fraSave")->isVisible());
 }
 
 void tst_result::waysOut_data()
@@ -363,6 +322,7 @@ void tst_result::waysOut_data()
     QTest::newRow("close box") << "close" << true;
     QTest::newRow("Alt+E") << "Alt+E" << true;
     QTest::newRow("Back button") << "cmdBack" << false;
+    QTest::newRow("File > Back") << "mnuFileBack" << false;
     QTest::newRow("Alt+B") << "Alt+B" << false;
 }
 
@@ -370,7 +330,7 @@ void tst_result::waysOut()
 {
     QFETCH(QString, how);
     QFETCH(bool, ends);
-    QPointer<frmDisplay> display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"));
+    QPointer<frmDisplay> display = read();
     QVERIFY(display);
     if (how.startsWith(QLatin1String("Alt+"))) {
         display->activateWindow();
@@ -398,7 +358,7 @@ void tst_result::copyGuardEmptiesClipboard()
     if (clipboard->text() != QLatin1String("probe"))
         QSKIP("this platform has no working clipboard");
 
-    frmDisplay* display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"));
+    frmDisplay* display = read();
     QVERIFY(display);
     auto* sun = part<QTextEdit>(display, "RTBSunSign");
     part<QTabWidget>(display, "BodyTab")->setCurrentIndex(SunTab);
@@ -414,50 +374,41 @@ void tst_result::copyGuardEmptiesClipboard()
     QTest::mouseMove(sun->viewport(), QPoint(60, 50));
     QVERIFY(clipboard->text().isEmpty());
 
-    clipboard->setText(QStringLiteral("copied"));
-    QTest::mousePress(sun->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20));
-    QVERIFY(clipboard->text().isEmpty());
-    clipboard->setText(QStringLiteral("copied"));
-    QTest::mouseRelease(sun->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 20));
-    QVERIFY(clipboard->text().isEmpty());
-
-    // Any change of a box's text, however it comes about, counts too.
-    clipboard->setText(QStringLiteral("copied"));
-    part<QTextEdit>(display, "RTBAscendentSign")->append(QStringLiteral("x"));
-    QVERIFY(clipboard->text().isEmpty());
-    clipboard->setText(QStringLiteral("copied"));
-    QTest::mouseClick(part<QPushButton>(display, "cmdMainPrint"), Qt::LeftButton);
-    QVERIFY(clipboard->text().isEmpty());
-
+    // So do a press, a release, any change of a box's text (building the report included), and
+    // a movement over the print/save panel's box.
     auto* report = part<QTextEdit>(display, "RTBSave");
-    clipboard->setText(QStringLiteral("copied"));
-    QTest::mouseMove(report->viewport(), QPoint(50, 50));
-    QTest::mouseMove(report->viewport(), QPoint(70, 60));
-    QVERIFY(clipboard->text().isEmpty());
+    const std::function<void()> actions[] = {
+        [&] { QTest::mousePress(sun->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20)); },
+        [&] { QTest::mouseRelease(sun->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 20)); },
+        [&] { part<QTextEdit>(display, "RTBAscendentSign")->append(QStringLiteral("x")); },
+        [&] { QTest::mouseClick(part<QPushButton>(display, "cmdMainPrint"), Qt::LeftButton); },
+        [&] { QTest::mouseMove(report->viewport(), QPoint(50, 50)); },
+    };
+    for (const auto& action : actions) {
+        clipboard->setText(QStringLiteral("copied"));
+        action();
+        QVERIFY(clipboard->text().isEmpty());
+    }
 }
 
 void tst_result::printableReportHasAllThreeSigns()
 {
-    frmDisplay* display = read(QStringLiteral("ann"), 7, QStringLiteral("March"), 1990, QStringLiteral("8am-10am"),
-                               true, false, false);
+    frmDisplay* display = read(true, false, false);
     QVERIFY(display);
     auto* mainPrint = part<QPushButton>(display, "cmdMainPrint");
     QTest::mouseClick(mainPrint, Qt::LeftButton);
     QVERIFY(!mainPrint->isEnabled());
-    QVERIFY(part<QWidget>(display, "fraSave")->isVisible());
-    QVERIFY(!part<QWidget>(display, "fraTab")->isVisible());
+    QVERIFY(part<QWidget>(display, "fraSave")->isVisible() && !part<QWidget>(display, "fraTab")->isVisible());
 
     auto* report = part<QTextEdit>(display, "RTBSave");
     QCOMPARE(report->toPlainText(),
              QStringLiteral("Ruling Planet for your Sun Sign is :- ") + kPiscesBody + QLatin1Char('\n')
                  + QStringLiteral("Ruling Planet for your Opposite Sign is :- ") + kLeoBody + QLatin1Char('\n')
                  + QStringLiteral("Ruling Planet for your Ascendent Sign is :-") + kTaurusBody);
-    QList<Run> runs = blockRuns(QStringLiteral("Ruling Planet for your Sun"), QStringLiteral("Neptune"), true,
-                                kPiscesFirstItems);
-    runs += blockRuns(QStringLiteral("Ruling Planet for your Opposite"), QStringLiteral("Sun"), true, kLeoFirstItems);
-    runs += blockRuns(QStringLiteral("Ruling Planet for your Ascendent"), QStringLiteral("Venus"), true,
-                      kTaurusFirstItems);
-    checkRuns(report->document(), runs, 12);
+    QTextCursor from(report->document());
+    checkBlock(report->document(), from, QStringLiteral("Ruling Planet for your Sun Sign is :- "), true, 12);
+    checkBlock(report->document(), from, QStringLiteral("Ruling Planet for your Opposite Sign is :- "), true, 12);
+    checkBlock(report->document(), from, QStringLiteral("Ruling Planet for your Ascendent Sign is :-"), true, 12);
     // The look-ups leave the last sign's entry behind, as printing always has.
     QCOMPARE(m_session->records().catalogueFields.RulingPlanet, std::string("Venus"));
 
@@ -465,10 +416,7 @@ void tst_result::printableReportHasAllThreeSigns()
     QTest::mouseClick(part<QPushButton>(display, "cmdPrint"), Qt::LeftButton);
     QCOMPARE(m_platform->printDialogs, 1);
     QVERIFY(!m_platform->lastPrintHadSelection);
-    QTextCursor selection(report->document());
-    selection.setPosition(0);
-    selection.setPosition(10, QTextCursor::KeepAnchor);
-    report->setTextCursor(selection);
+    report->selectAll();
     // Only the panel's "&Print" is left for Alt+P once the bottom one is disabled.
     display->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(display));
