@@ -105,7 +105,6 @@ frmDisplay::frmDisplay(Session& session, QWidget* parent)
         palette.setColor(QPalette::Base, Qt::white);
         palette.setColor(QPalette::Text, Qt::black);
         box->setPalette(palette);
-        box->setAutoFillBackground(false);
         // Read-only, but the text can still be selected (a selection is what gets printed).
         box->setReadOnly(true);
         box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
