@@ -24,7 +24,6 @@ private slots:
     void initTestCase() { prepareGuiTestEnvironment(); }
     void init();
     void cleanup();
-    void addresses();
     void eachCommandOpensItsPage_data();
     void eachCommandOpensItsPage();
     void promotionLabelFollowsDraw_data();
@@ -73,24 +72,6 @@ QWidget* TestWebLinks::resultWindow()
     return m_session->displayWindow();
 }
 
-void TestWebLinks::addresses()
-{
-    QSet<QString> seen;
-    for (WebPage page : {WebPage::ProductHelp, WebPage::ProductUpdate, WebPage::MakerHome, WebPage::FullBranding,
-                         WebPage::CoBranding, WebPage::Donation}) {
-        const QUrl url(webAddress(page));
-        QVERIFY2(url.isValid() && url.scheme() == QLatin1String("http"), qPrintable(url.toString()));
-        seen.insert(url.toString());
-    }
-    QCOMPARE(seen.size(), 6);
-    QCOMPARE(QUrl(webAddress(WebPage::Donation)).fileName(), QStringLiteral("donate.html"));
-    QCOMPARE(QUrl(webAddress(WebPage::CoBranding)).fileName(), QStringLiteral("co-brand.html"));
-    QCOMPARE(QUrl(webAddress(WebPage::FullBranding)).fileName(), QStringLiteral("fully-branded.html"));
-    // The banner names the maker's address; it must be the one its click opens.
-    const QString banner = m_window->findChild<QLabel*>(QStringLiteral("Label61"))->text();
-    QVERIFY(banner.contains(QUrl(webAddress(WebPage::MakerHome)).host()));
-}
-
 void TestWebLinks::eachCommandOpensItsPage_data()
 {
     QTest::addColumn<bool>("onResult");
@@ -120,8 +101,6 @@ void TestWebLinks::eachCommandOpensItsPage()
 
     QWidget* window = onResult ? resultWindow() : m_window.get();
     QVERIFY(window);
-    if (onResult && !window->findChild<QAction*>(QStringLiteral("mnuOnline")))
-        QSKIP("the result window has no web commands yet");
 
     if (auto* action = window->findChild<QAction*>(control)) {
         // Switched off by design; its wiring is still checked.
@@ -173,12 +152,9 @@ void TestWebLinks::drawsBringUpBothLabels()
 {
     QRandomGenerator random(20261208);
     QSet<int> seen;
-    for (int i = 0; i < 600; ++i) {
-        const int draw = drawPromotionNumber(random);
-        QVERIFY(draw >= 1 && draw <= 6);
-        seen.insert(draw);
-    }
-    QCOMPARE(seen.size(), 6);
+    for (int i = 0; i < 600; ++i)
+        seen.insert(drawPromotionNumber(random));
+    QCOMPARE(seen, (QSet<int>{1, 2, 3, 4, 5, 6}));
 }
 
 void TestWebLinks::aboutBox_data()
@@ -196,12 +172,14 @@ void TestWebLinks::aboutBox()
     bool modal = false;
     bool openAfterLinks = false;
     QString caption;
+    QString homeLink;
     QTimer::singleShot(0, this, [&] {
         box = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
         if (!box)
             return;
         modal = box->isModal() && box->parentWidget() == m_window.get();
         caption = box->windowTitle();
+        homeLink = box->findChild<QLabel*>(QStringLiteral("lblHomePage"))->text();
         QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("Label5")), Qt::LeftButton);
         QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("lblHomePage")), Qt::LeftButton);
         QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("Label6")), Qt::LeftButton);
@@ -217,6 +195,10 @@ void TestWebLinks::aboutBox()
     QVERIFY(modal);
     QCOMPARE(caption, QStringLiteral("Corvane Body Astrology v1.0"));
     QVERIFY(openAfterLinks);
+    // The box and the input window's banner name the address that the link opens.
+    const QString host = QUrl(webAddress(WebPage::MakerHome)).host();
+    QCOMPARE(homeLink, QStringLiteral("Click here to visit ") + host);
+    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("Label61"))->text().contains(host));
     QCOMPARE(m_platform->openedUrls,
              (QList<QUrl>{QUrl(webAddress(WebPage::FullBranding)), QUrl(webAddress(WebPage::MakerHome))}));
     // Closed and discarded; the program goes on.
