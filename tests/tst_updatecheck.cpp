@@ -17,6 +17,7 @@ private slots:
     void asksOnlyOutsideTwoWeeks();
     void unreadableValueIsLeftAlone_data();
     void unreadableValueIsLeftAlone();
+    void damagedStoreIsLeftAlone();
 
 private:
     QString settingsPath(const QString& name = QStringLiteral("settings.ini")) const
@@ -155,6 +156,24 @@ void TestUpdateCheck::unreadableValueIsLeftAlone()
     runCheck(settingsPath(), QDate(2026, 10, 5));
     QVERIFY(m_platform.messages.isEmpty());
     QCOMPARE(contents(settingsPath()), before);
+}
+
+void TestUpdateCheck::damagedStoreIsLeftAlone()
+{
+    runCheck(settingsPath(), QDate(2026, 10, 5));
+    QFile file(settingsPath());
+    QVERIFY(file.open(QIODevice::Append));
+    file.write("[Broken\n");
+    file.close();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    // Due for the question, but the store reports an error: nothing is asked or written.
+    runCheck(settingsPath(), QDate(2026, 11, 5));
+    QVERIFY(m_platform.messages.isEmpty());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), before);
 }
 
 QTEST_GUILESS_MAIN(TestUpdateCheck)
