@@ -79,7 +79,14 @@ void bench_memory::readingsInARow()
     QVERIFY(runReadings(driver, 0, checkpoint));
     const long peakCheckpoint = peakResidentKiB();
     const long currentCheckpoint = currentResidentKiB();
-    QVERIFY(runReadings(driver, checkpoint, readings - checkpoint));
+    // The growth curve, one figure per 144 readings, shows a leak as a steady climb.
+    QStringList curve{QString::number(peakCheckpoint)};
+    QStringList heapCurve{QString::number(heapInUseKiB())};
+    for (int done = checkpoint; done < readings; done += 144) {
+        QVERIFY(runReadings(driver, done, qMin(144, readings - done)));
+        curve.append(QString::number(peakResidentKiB()));
+        heapCurve.append(QString::number(heapInUseKiB()));
+    }
     const double perReading = timer.nsecsElapsed() / 1e6 / readings;
     const long peakLast = peakResidentKiB();
     const long currentLast = currentResidentKiB();
@@ -95,6 +102,12 @@ void bench_memory::readingsInARow()
     qInfo("current RSS: after warm-up %s, after %d more %s, after %d more %s",
           qPrintable(kibText(currentWarm)), checkpoint, qPrintable(kibText(currentCheckpoint)), readings,
           qPrintable(kibText(currentLast)));
+    if (peakLast >= 0) {
+        qInfo("peak RSS every 144 readings (KiB): %s", qPrintable(curve.join(QLatin1Char(' '))));
+    }
+    if (heapInUseKiB() >= 0) {
+        qInfo("heap in use every 144 readings (KiB): %s", qPrintable(heapCurve.join(QLatin1Char(' '))));
+    }
     if (peakLast >= 0) {
         m_peakGrowthBytes = double(peakLast - peakCheckpoint) * 1024;
         qInfo("peak RSS growth from %d to %d readings: %ld KiB", checkpoint, readings, peakLast - peakCheckpoint);

@@ -19,6 +19,9 @@
 #include <sys/resource.h>
 #include <unistd.h>
 #endif
+#if defined(__GLIBC__)
+#include <malloc.h>
+#endif
 
 PaintWatcher::PaintWatcher(const QString& windowName, QObject* parent)
     : QObject(parent)
@@ -92,6 +95,7 @@ qint64 InputWindowDriver::pressProceedAndWait()
     QElapsedTimer timer;
     timer.start();
     QTest::mouseClick(m_proceed, Qt::LeftButton);
+    m_lastHandlingNs = timer.nsecsElapsed();
     if (!m_session->displayWindow() || !m_displayPaint.waitForPaint())
         return -1;
     return timer.nsecsElapsed();
@@ -166,6 +170,16 @@ long currentResidentKiB()
     }
 #endif
     return -1;
+}
+
+long heapInUseKiB()
+{
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || (__GLIBC__ == 2 && __GLIBC_MINOR__ >= 33))
+    const struct mallinfo2 info = mallinfo2();
+    return static_cast<long>((info.uordblks + info.hblkhd) / 1024);
+#else
+    return -1;
+#endif
 }
 
 QString kibText(long kib)

@@ -49,6 +49,9 @@ public:
     // Presses the reading button and waits until the result window has painted; the elapsed
     // nanoseconds from the press, or -1 when no result window appeared.
     qint64 pressProceedAndWait();
+    // Of that, the nanoseconds until the press had been handled (the reading built and the
+    // window shown, but not yet painted).
+    qint64 lastHandlingNs() const { return m_lastHandlingNs; }
     // Back to the input window; the result window is deleted before this returns.
     void back();
     // Result windows alive right now (shown or waiting for deletion).
@@ -59,6 +62,7 @@ private:
     Session* m_session = nullptr;
     frmMain* m_window = nullptr;
     QPushButton* m_proceed = nullptr;
+    qint64 m_lastHandlingNs = 0;
     PaintWatcher m_displayPaint;
     PaintWatcher m_mainPaint;
 };
@@ -77,6 +81,9 @@ double percentile(QVector<double> samples, double fraction);
 long peakResidentKiB();
 // Current resident set size in KiB, or -1 where the platform does not say.
 long currentResidentKiB();
+// Bytes handed out by malloc and not yet freed, in KiB, or -1 where the C library does not
+// say. Unlike the resident size it does not count freed memory that the allocator keeps.
+long heapInUseKiB();
 QString kibText(long kib);
 
 // A whole number from the environment, or fallback when unset or not a number.
