@@ -1,0 +1,79 @@
+#!/usr/bin/env bash
+# Takes the README's screenshots: starts the program on its own Xvfb display, drives a reading
+# from the keyboard and writes PNGs of the input window, the reading, the print/save panel and
+# the About box to docs/.
+# Usage: scripts/screenshots.sh [path to bodyastro]   (needs xvfb, xdotool, imagemagick)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+program=${1:-build/bodyastro}
+out=docs
+mkdir -p "$out"
+
+display=:$((90 + RANDOM % 100))
+Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
+xvfb=$!
+sandbox=$(mktemp -d)
+cleanup() { kill "$app" 2>/dev/null || true; kill "$xvfb" 2>/dev/null || true; rm -rf "$sandbox"; }
+trap cleanup EXIT
+export DISPLAY=$display HOME=$sandbox XDG_CONFIG_HOME=$sandbox/config TMPDIR=$sandbox QT_QPA_PLATFORM=xcb
+export XDG_RUNTIME_DIR=$sandbox/run && mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+sleep 1
+
+visible_windows() { xdotool search --onlyvisible --name '^Corvane Body Astrology v1\.0$' 2>/dev/null || true; }
+wait_for_new_window() { # prints a visible program window other than $1
+    for _ in $(seq 1 100); do
+        for id in $(visible_windows); do
+            [ "$id" != "${1:-}" ] && { echo "$id"; return 0; }
+        done
+        sleep 0.1
+    done
+    echo "no window appeared" >&2
+    return 1
+}
+shot() { # window, file
+    sleep 0.5
+    import -window "$1" "$out/$2"
+    echo "wrote $out/$2"
+}
+
+"$program" &
+app=$!
+input=$(wait_for_new_window)
+xdotool windowfocus --sync "$input"
+sleep 0.5
+xdotool type --delay 40 "ann"
+# Time list: "8am-10am" is ten entries down; then day 7, March, 1990; then tick all three signs.
+xdotool key --delay 30 Tab $(printf 'Down %.0s' $(seq 10))
+xdotool key --delay 30 Tab $(printf 'Down %.0s' $(seq 6))
+xdotool key --delay 30 Tab Down Down
+xdotool key --delay 30 Tab && xdotool type --delay 30 "1990"
+xdotool key --delay 30 Tab space Tab space Tab space
+shot "$input" input-window.png
+
+xdotool key alt+b
+result=$(wait_for_new_window "$input")
+xdotool windowfocus --sync "$result"
+shot "$result" reading.png
+# The sun sign's tab: Ctrl+PageUp moves to the tab on the left.
+xdotool key --delay 100 ctrl+Prior ctrl+Prior
+shot "$result" reading-sun.png
+
+xdotool key alt+p
+shot "$result" print-panel.png
+
+xdotool key alt+h
+sleep 0.3
+xdotool key a
+about=""
+for _ in $(seq 1 50); do
+    for id in $(visible_windows); do
+        [ "$id" != "$result" ] && about=$id
+    done
+    [ -n "$about" ] && break
+    sleep 0.1
+done
+[ -n "$about" ] && shot "$about" about.png || echo "the About box did not appear" >&2
+xdotool key Return
+sleep 0.3
+xdotool key alt+f x
+wait "$app" || true
