@@ -14,6 +14,9 @@ constexpr int kLineCount = 5;
 // reading file, so the rest of such a line is skipped rather than kept.
 constexpr int kMaxLineBytes = 32767;
 constexpr int kChunkBytes = 4096;
+// A genuine file is a few dozen bytes; stop scanning after this much, so that even a device
+// that never ends (renamed to look like a reading) cannot keep the window busy.
+constexpr qint64 kMaxScanBytes = 1024 * 1024;
 
 QByteArray storedLine(const QString& value)
 {
@@ -58,7 +61,8 @@ bool readReadingFile(const QString& path, QStringList* values, QString* error)
     bool lineOpen = false;     // bytes of an unfinished line have been seen
     bool skipLineFeed = false; // the previous line ended at CR; an LF right after belongs to it
     char chunk[kChunkBytes];
-    while (lines.size() < kLineCount) {
+    qint64 scanned = 0;
+    while (lines.size() < kLineCount && scanned < kMaxScanBytes) {
         const qint64 got = file.read(chunk, sizeof chunk);
         if (got < 0) {
             if (error)
@@ -67,6 +71,7 @@ bool readReadingFile(const QString& path, QStringList* values, QString* error)
         }
         if (got == 0)
             break;
+        scanned += got;
         for (qint64 i = 0; i < got && lines.size() < kLineCount; ++i) {
             const char byte = chunk[i];
             if (skipLineFeed) {
