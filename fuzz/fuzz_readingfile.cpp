@@ -25,7 +25,8 @@ namespace {
 
 constexpr int kLines = 5;
 constexpr int kMaxLineBytes = 32767;
-// Five lines at the longest kept length and a little more; longer inputs find nothing new.
+// Five lines at the longest kept length and a little more; longer inputs find nothing new
+// (and the reader stops scanning at 1 MiB, which the reference reading does not model).
 constexpr size_t kMaxInputBytes = 6 * (kMaxLineBytes + 2);
 
 const QTemporaryDir& workDir()
