@@ -15,13 +15,12 @@ frmAbout::frmAbout(Session& session, QWidget* parent)
     , ui(new Ui::frmAbout)
 {
     ui->setupUi(this);
-    setWindowIcon(QIcon(QStringLiteral(":/icon/bodyastro.svg")));
+    setWindowIcon(look::programIcon());
     // A plain box: no "What's this?" button beside the close box.
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
 
-    const QIcon icon(QStringLiteral(":/icon/bodyastro.svg"));
-    ui->picIcon->setPixmap(icon.pixmap(ui->picIcon->size()));
+    ui->picIcon->setPixmap(look::programIcon().pixmap(ui->picIcon->size()));
     // The address shown is the one the label opens.
     ui->lblHomePage->setText(QStringLiteral("Click here to visit ") + QUrl(webAddress(WebPage::MakerHome)).host());
 

@@ -5,6 +5,16 @@
 
 namespace look {
 
+QIcon programIcon()
+{
+    QIcon icon;
+    // Window icons are small; decoding the large renderings at start-up would cost more than
+    // they are worth (the installed desktop icons carry them).
+    for (int size : {16, 32, 48, 64})
+        icon.addFile(QStringLiteral(":/icon/png/bodyastro-%1.png").arg(size), QSize(size, size));
+    return icon;
+}
+
 QFont verdana(qreal pointSize, bool bold)
 {
     QFont font(QStringLiteral("Verdana"));

@@ -3,6 +3,7 @@
 
 #include <QColor>
 #include <QFont>
+#include <QIcon>
 
 class QWidget;
 
@@ -13,6 +14,9 @@ inline const QColor kSkyBlue{0x20, 0xBF, 0xDB};
 inline const QColor kLightGrey{0xE0, 0xE0, 0xE0};
 inline const QColor kPaleGreen{0xC0, 0xFF, 0xC0};
 inline const QColor kLinkYellow{0xFF, 0xFF, 0x80};
+
+// The program's icon, from pre-rendered sizes: loading the SVG icon engine costs start-up time.
+QIcon programIcon();
 
 // Verdana at the given size; where Verdana is not installed Qt picks a similar face.
 QFont verdana(qreal pointSize, bool bold = false);

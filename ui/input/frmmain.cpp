@@ -46,8 +46,10 @@ frmMain::frmMain(Session& session, QWidget* parent)
     , ui(new Ui::frmMain)
     , m_session(session)
 {
+    // The font is set before the controls exist, so they inherit it instead of being re-laid out.
+    setFont(look::verdana(8.25));
     ui->setupUi(this);
-    setWindowIcon(QIcon(QStringLiteral(":/icon/bodyastro.svg")));
+    setWindowIcon(look::programIcon());
 
     // The separators are named so that every menu entry can be found by its name.
     const QStringList separatorNames = {QStringLiteral("mnuHelp1"), QStringLiteral("mnuHelp2")};
@@ -58,7 +60,6 @@ frmMain::frmMain(Session& session, QWidget* parent)
     }
 
     // Look: dark brown everywhere, sky-blue frame captions, light grey entries and buttons.
-    setFont(look::verdana(8.25));
     look::setBackground(this, look::kDarkBrown);
     // The menu bar keeps the desktop's own colours.
     menuBar()->setPalette(QApplication::palette(menuBar()));
@@ -130,14 +131,20 @@ frmMain::~frmMain()
 
 void frmMain::Form_Load()
 {
+    // Each list is filled in one go: item by item, every insertion re-measures the list.
+    QStringList months, days, years, times;
     for (const char* month : zodiac::kMonthNames)
-        ui->cmbMonth->addItem(QString::fromLatin1(month));
+        months.append(QString::fromLatin1(month));
     for (int day = 1; day <= 31; ++day)
-        ui->cmbDate->addItem(QString::number(day));
+        days.append(QString::number(day));
     for (int year = 1900; year <= 2050; ++year)
-        ui->cmbYear->addItem(QString::number(year));
+        years.append(QString::number(year));
     for (const char* label : zodiac::kTimeWindowLabels)
-        ui->cmbTime->addItem(QString::fromLatin1(label));
+        times.append(QString::fromLatin1(label));
+    ui->cmbMonth->addItems(months);
+    ui->cmbDate->addItems(days);
+    ui->cmbYear->addItems(years);
+    ui->cmbTime->addItems(times);
     ui->cmbDate->setCurrentIndex(0);
     ui->cmbMonth->setCurrentIndex(0);
     ui->cmbYear->setCurrentIndex(0);

@@ -42,7 +42,7 @@ frmDisplay::frmDisplay(Session& session, QWidget* parent)
     ui->setupUi(this);
     // A new window for every reading; Back and Exit both discard this one.
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowIcon(QIcon(QStringLiteral(":/icon/bodyastro.svg")));
+    setWindowIcon(look::programIcon());
 
     // The separators are named so that every menu entry can be found by its name.
     const QStringList separatorNames = {QStringLiteral("mnuFileSep1"), QStringLiteral("mnuFileSep2")};
