@@ -11,22 +11,7 @@ build_dir=${2:-build-fuzz}
 targets=(readingfile scramble)
 
 # libFuzzer comes with clang's runtime libraries, a package of its own on Debian.
-need_install=()
-command -v clang++-14 >/dev/null 2>&1 || need_install+=(clang-14)
-dpkg-query -W -f='${Status}' libclang-rt-14-dev 2>/dev/null | grep -q "install ok installed" ||
-    need_install+=(libclang-rt-14-dev)
-if [ ${#need_install[@]} -gt 0 ]; then
-    if [ "$(id -u)" -eq 0 ]; then
-        sudo=()
-    elif command -v sudo >/dev/null 2>&1; then
-        sudo=(sudo)
-    else
-        echo "Missing ${need_install[*]}, and neither root nor sudo is available" >&2
-        exit 1
-    fi
-    "${sudo[@]}" apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${need_install[@]}"
-fi
+scripts/install-deps.sh clang-14 libclang-rt-14-dev
 
 cmake -S . -B "$build_dir" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DBODYASTRO_BUILD_TESTS=OFF -DBODYASTRO_BUILD_FUZZERS=ON
