@@ -2,6 +2,9 @@
 
 #include "platform.h"
 
+#include "clicklabel.h"
+
+#include <QAction>
 #include <QLabel>
 #include <QRandomGenerator>
 #include <QUrl>
@@ -91,6 +94,42 @@ void Session::openPage(WebPage page)
     case WebPage::Donation:
         openDonationPage(m_platform);
         break;
+    }
+}
+
+void connectWebLinks(QWidget* window, Session& session)
+{
+    Session* s = &session;
+    const struct {
+        const char* action;
+        WebPage page;
+    } menuPages[] = {
+        {"mnuOnline", WebPage::ProductHelp},  {"mnuVisit", WebPage::MakerHome},
+        {"mnuUpdate", WebPage::ProductUpdate}, {"mnuDonate", WebPage::Donation},
+        {"mnuMakeMoneyOnline", WebPage::FullBranding},
+    };
+    for (const auto& entry : menuPages) {
+        if (auto* action = window->findChild<QAction*>(QLatin1String(entry.action))) {
+            const WebPage page = entry.page;
+            QObject::connect(action, &QAction::triggered, window, [s, page] { s->openPage(page); });
+        }
+    }
+    if (auto* about = window->findChild<QAction*>(QStringLiteral("mnuAbout")))
+        QObject::connect(about, &QAction::triggered, window, [s, window] { s->showAbout(window); });
+
+    const struct {
+        const char* label;
+        WebPage page;
+    } labelPages[] = {
+        {"Label61", WebPage::MakerHome},
+        {"lblCobrand", WebPage::CoBranding},
+        {"lblFullBrand", WebPage::FullBranding},
+    };
+    for (const auto& entry : labelPages) {
+        if (auto* label = window->findChild<QLabel*>(QLatin1String(entry.label))) {
+            const WebPage page = entry.page;
+            makeClickable(label, [s, page] { s->openPage(page); }, true);
+        }
     }
 }
 

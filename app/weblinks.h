@@ -23,6 +23,10 @@ void openFullBrandingPage(Platform& platform);
 void openCoBrandingPage(Platform& platform);
 void openDonationPage(Platform& platform);
 
+// Connects the Help menu, the menu-bar commands and the banner and promotional labels that both
+// working windows carry (found by their names) to their pages and to the About box.
+void connectWebLinks(QWidget* window, Session& session);
+
 // A whole number from 1 to 6, each equally likely.
 int drawPromotionNumber(QRandomGenerator& random);
 // Brings the input window's co-branding label (odd draw) or full-branding label (even draw)

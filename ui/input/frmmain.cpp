@@ -8,6 +8,7 @@
 #include "readingfile.h"
 #include "reports.h"
 #include "session.h"
+#include "weblinks.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -109,16 +110,9 @@ frmMain::frmMain(Session& session, QWidget* parent)
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(ui->mnuExit, &QAction::triggered, this, &frmMain::cmdExit_Click);
 
+    connectWebLinks(this, m_session);
+    // The description label also leads to the full-branding offer, with the ordinary pointer.
     Session* s = &m_session;
-    connect(ui->mnuOnline, &QAction::triggered, this, [s] { s->openPage(WebPage::ProductHelp); });
-    connect(ui->mnuVisit, &QAction::triggered, this, [s] { s->openPage(WebPage::MakerHome); });
-    connect(ui->mnuUpdate, &QAction::triggered, this, [s] { s->openPage(WebPage::ProductUpdate); });
-    connect(ui->mnuDonate, &QAction::triggered, this, [s] { s->openPage(WebPage::Donation); });
-    connect(ui->mnuMakeMoneyOnline, &QAction::triggered, this, [s] { s->openPage(WebPage::FullBranding); });
-    connect(ui->mnuAbout, &QAction::triggered, this, [this] { m_session.showAbout(this); });
-    makeClickable(ui->Label61, [s] { s->openPage(WebPage::MakerHome); }, true);
-    makeClickable(ui->lblCobrand, [s] { s->openPage(WebPage::CoBranding); }, true);
-    makeClickable(ui->lblFullBrand, [s] { s->openPage(WebPage::FullBranding); }, true);
     makeClickable(ui->Label2, [s] { s->openPage(WebPage::FullBranding); }, false);
 
     Form_Load();

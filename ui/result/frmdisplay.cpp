@@ -8,6 +8,7 @@
 #include "readingfile.h"
 #include "reports.h"
 #include "session.h"
+#include "weblinks.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -127,16 +128,9 @@ frmDisplay::frmDisplay(Session& session, QWidget* parent)
     connect(ui->cmdPrint, &QPushButton::clicked, this, &frmDisplay::cmdPrint_Click);
     connect(ui->cmdSave, &QPushButton::clicked, this, &frmDisplay::cmdSave_Click);
 
+    connectWebLinks(this, m_session);
+    // The sun tab's heading also leads to the full-branding offer, with the ordinary pointer.
     Session* s = &m_session;
-    connect(ui->mnuOnline, &QAction::triggered, this, [s] { s->openPage(WebPage::ProductHelp); });
-    connect(ui->mnuVisit, &QAction::triggered, this, [s] { s->openPage(WebPage::MakerHome); });
-    connect(ui->mnuUpdate, &QAction::triggered, this, [s] { s->openPage(WebPage::ProductUpdate); });
-    connect(ui->mnuDonate, &QAction::triggered, this, [s] { s->openPage(WebPage::Donation); });
-    connect(ui->mnuMakeMoneyOnline, &QAction::triggered, this, [s] { s->openPage(WebPage::FullBranding); });
-    connect(ui->mnuAbout, &QAction::triggered, this, [this] { m_session.showAbout(this); });
-    makeClickable(ui->Label61, [s] { s->openPage(WebPage::MakerHome); }, true);
-    makeClickable(ui->lblCobrand, [s] { s->openPage(WebPage::CoBranding); }, true);
-    makeClickable(ui->lblFullBrand, [s] { s->openPage(WebPage::FullBranding); }, true);
     makeClickable(ui->Label1, [s] { s->openPage(WebPage::FullBranding); }, false);
 }
 
