@@ -75,5 +75,16 @@ done
 [ -n "$about" ] && shot "$about" about.png || echo "the About box did not appear" >&2
 xdotool key Return
 sleep 0.3
-xdotool key alt+f x
-wait "$app" || true
+# Without a window manager the focus does not go back by itself.
+xdotool windowfocus --sync "$result"
+xdotool key alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 1 50); do
+    kill -0 "$app" 2>/dev/null || break
+    sleep 0.1
+done
+if kill -0 "$app" 2>/dev/null; then
+    echo "File > Exit did not end the program" >&2
+    exit 1
+fi

@@ -167,6 +167,11 @@ void tst_input::keyFilterCapitalisesAndRejects()
     QCOMPARE(name->text(), QStringLiteral("NXN LE"));
     QCOMPARE(m_platform->messages.size(), 2);
 
+    // An access key that matches no command types nothing.
+    QTest::keyClick(name, Qt::Key_P, Qt::AltModifier);
+    QCOMPARE(name->text(), QStringLiteral("NXN LE"));
+    QCOMPARE(m_platform->messages.size(), 2);
+
     // Letters outside A-Z are refused like digits.
     QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString(QChar(0xE9)));
     QApplication::sendEvent(name, &accented);

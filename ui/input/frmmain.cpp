@@ -169,6 +169,11 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
     // Keys without a character (arrows, Delete, Home) and focus moves are not filtered.
     if (typed.isEmpty() || key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab)
         return false;
+    // Alt with a key is a menu or button access key, never typing: an access key that matched
+    // nothing is dropped rather than inserted (AltGr, reported as Ctrl+Alt, still types).
+    const Qt::KeyboardModifiers mods = key->modifiers() & (Qt::AltModifier | Qt::ControlModifier);
+    if (mods == Qt::AltModifier)
+        return true;
     QString accepted;
     bool unchanged = true;
     for (const QChar ch : typed) {
