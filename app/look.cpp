@@ -1,5 +1,10 @@
 #include "look.h"
 
+#include <QAction>
+#include <QApplication>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
 #include <QPalette>
 #include <QWidget>
 
@@ -13,6 +18,24 @@ QIcon programIcon()
     for (int size : {16, 32, 48, 64})
         icon.addFile(QStringLiteral(":/icon/png/bodyastro-%1.png").arg(size), QSize(size, size));
     return icon;
+}
+
+void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,
+                        const QStringList& separatorNames)
+{
+    window->setWindowIcon(programIcon());
+    int separatorIndex = 0;
+    for (QAction* action : helpMenu->actions()) {
+        if (action->isSeparator() && separatorIndex < separatorNames.size())
+            action->setObjectName(separatorNames.at(separatorIndex++));
+    }
+    setBackground(window, kDarkBrown);
+    QMenuBar* menuBar = window->menuBar();
+    menuBar->setPalette(QApplication::palette(menuBar));
+    menuBar->setAutoFillBackground(true);
+    // Fixed size: the controls are positioned one by one.
+    window->centralWidget()->setFixedSize(clientArea);
+    window->setFixedSize(clientArea.width(), clientArea.height() + menuBar->sizeHint().height());
 }
 
 QFont verdana(qreal pointSize, bool bold)

@@ -4,7 +4,11 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QSize>
+#include <QStringList>
 
+class QMainWindow;
+class QMenu;
 class QWidget;
 
 namespace look {
@@ -17,6 +21,12 @@ inline const QColor kLinkYellow{0xFF, 0xFF, 0x80};
 
 // The program's icon, from pre-rendered sizes: loading the SVG icon engine costs start-up time.
 QIcon programIcon();
+
+// What both working windows share: the program's icon, the dark brown background with the
+// desktop's own menu bar, a fixed client area below the menu bar, and names for the Help
+// menu's separators (a .ui form cannot name them) so every entry can be found by its name.
+void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,
+                        const QStringList& separatorNames);
 
 // Verdana at the given size; where Verdana is not installed Qt picks a similar face.
 QFont verdana(qreal pointSize, bool bold = false);

@@ -50,21 +50,10 @@ frmMain::frmMain(Session& session, QWidget* parent)
     // The font is set before the controls exist, so they inherit it instead of being re-laid out.
     setFont(look::verdana(8.25));
     ui->setupUi(this);
-    setWindowIcon(look::programIcon());
-
-    // The separators are named so that every menu entry can be found by its name.
-    const QStringList separatorNames = {QStringLiteral("mnuHelp1"), QStringLiteral("mnuHelp2")};
-    int separatorIndex = 0;
-    for (QAction* action : ui->mnuHelp->actions()) {
-        if (action->isSeparator() && separatorIndex < separatorNames.size())
-            action->setObjectName(separatorNames.at(separatorIndex++));
-    }
+    look::setUpWorkingWindow(this, QSize(556, 353), ui->mnuHelp,
+                             {QStringLiteral("mnuHelp1"), QStringLiteral("mnuHelp2")});
 
     // Look: dark brown everywhere, sky-blue frame captions, light grey entries and buttons.
-    look::setBackground(this, look::kDarkBrown);
-    // The menu bar keeps the desktop's own colours.
-    menuBar()->setPalette(QApplication::palette(menuBar()));
-    menuBar()->setAutoFillBackground(true);
     look::setTextColour(this, look::kLightGrey);
     for (QWidget* frame : {static_cast<QWidget*>(ui->Frame2), static_cast<QWidget*>(ui->Frame3),
                            static_cast<QWidget*>(ui->Frame4), static_cast<QWidget*>(ui->Frame5)}) {
@@ -96,11 +85,6 @@ frmMain::frmMain(Session& session, QWidget* parent)
     // The open button's caption is long; let it wrap inside the button.
     ui->cmdOpen->setText(QStringLiteral("Click Here To Open Previously\nSaved Body Astrology\nInterpretation"));
     ui->cmdOpen->setAccessibleName(QStringLiteral("Click Here To Open Previously Saved Body Astrology Interpretation"));
-
-    // Fixed size: the layout is positioned control by control.
-    const QSize client(556, 353);
-    ui->centralwidget->setFixedSize(client);
-    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
 
     ui->txtName->installEventFilter(this);
 

@@ -40,24 +40,15 @@ frmDisplay::frmDisplay(Session& session, QWidget* parent)
     , ui(new Ui::frmDisplay)
     , m_session(session)
 {
+    // The font is set before the controls exist, so they inherit it instead of being re-laid out.
+    setFont(look::verdana(8.25));
     ui->setupUi(this);
     // A new window for every reading; Back and Exit both discard this one.
     setAttribute(Qt::WA_DeleteOnClose);
-    setWindowIcon(look::programIcon());
-
-    // The separators are named so that every menu entry can be found by its name.
-    const QStringList separatorNames = {QStringLiteral("mnuFileSep1"), QStringLiteral("mnuFileSep2")};
-    int separatorIndex = 0;
-    for (QAction* action : ui->mnuHelp->actions()) {
-        if (action->isSeparator() && separatorIndex < separatorNames.size())
-            action->setObjectName(separatorNames.at(separatorIndex++));
-    }
+    look::setUpWorkingWindow(this, QSize(713, 433), ui->mnuHelp,
+                             {QStringLiteral("mnuFileSep1"), QStringLiteral("mnuFileSep2")});
 
     // Look: dark brown window and frames, sky-blue frame captions, light grey buttons.
-    setFont(look::verdana(8.25));
-    look::setBackground(this, look::kDarkBrown);
-    menuBar()->setPalette(QApplication::palette(menuBar()));
-    menuBar()->setAutoFillBackground(true);
     look::setTextColour(this, look::kLightGrey);
     for (QWidget* frame : {static_cast<QWidget*>(ui->Frame2), static_cast<QWidget*>(ui->fraTab),
                            static_cast<QWidget*>(ui->fraSave), static_cast<QWidget*>(ui->Frame5),
@@ -112,11 +103,6 @@ frmDisplay::frmDisplay(Session& session, QWidget* parent)
         guardAgainstCopying(box);
     }
     renderPictures();
-
-    // Fixed size: the layout is positioned control by control.
-    const QSize client(713, 433);
-    ui->centralwidget->setFixedSize(client);
-    setFixedSize(client.width(), client.height() + menuBar()->sizeHint().height());
 
     bringTabAreaToFront();
 
