@@ -3,7 +3,8 @@
 # Usage: scripts/install-deps.sh [extra packages...]
 set -euo pipefail
 
-packages=(cmake g++ make qt6-base-dev qt6-svg-dev libgl-dev fonts-dejavu-core "$@")
+# qt6-qpa-plugins holds the X11 and offscreen platforms; Debian only recommends it.
+packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core "$@")
 
 missing=()
 for package in "${packages[@]}"; do
