@@ -1,7 +1,6 @@
 #include "look.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -31,8 +30,6 @@ void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,
     }
     setBackground(window, kDarkBrown);
     QMenuBar* menuBar = window->menuBar();
-    menuBar->setPalette(QApplication::palette(menuBar));
-    menuBar->setAutoFillBackground(true);
     // Fixed size: the controls are positioned one by one.
     window->centralWidget()->setFixedSize(clientArea);
     window->setFixedSize(clientArea.width(), clientArea.height() + menuBar->sizeHint().height());

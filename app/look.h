@@ -22,8 +22,8 @@ inline const QColor kLinkYellow{0xFF, 0xFF, 0x80};
 // The program's icon, from pre-rendered sizes: loading the SVG icon engine costs start-up time.
 QIcon programIcon();
 
-// What both working windows share: the program's icon, the dark brown background with the
-// desktop's own menu bar, a fixed client area below the menu bar, and names for the Help
+// What both working windows share: the program's icon, the dark brown background (menu bar
+// included), a fixed client area below the menu bar, and names for the Help
 // menu's separators (a .ui form cannot name them) so every entry can be found by its name.
 void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,
                         const QStringList& separatorNames);
