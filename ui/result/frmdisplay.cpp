@@ -102,7 +102,7 @@ frmDisplay::frmDisplay(Session& session, QWidget* parent)
         box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
         guardAgainstCopying(box);
     }
-    renderPictures();
+    // The pictures are drawn when the window is shown, once the reading has chosen them.
 
     bringTabAreaToFront();
 
@@ -163,7 +163,8 @@ void frmDisplay::setSignPicture(SignTab tab, int pictureNumber)
         return;
     QLabel* picture = signPicture(tab);
     picture->setProperty(kPictureNumber, pictureNumber);
-    renderPicture(picture);
+    if (isVisible())
+        renderPicture(picture);
 }
 
 void frmDisplay::renderPicture(QLabel* picture)
