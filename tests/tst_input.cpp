@@ -128,6 +128,8 @@ void tst_input::startsWithFilledListsAndNothingTicked()
         QVERIFY(!child<QCheckBox>(name)->isChecked());
     QCOMPARE(child<QCheckBox>("chkSign_2")->text(), QStringLiteral("Find Ascending Sign"));
     QCOMPARE(child<QPushButton>("cmdProceed")->text(), QStringLiteral("Find My &Body Astrology Result"));
+    QCOMPARE(child<QPushButton>("cmdOpen")->text(),
+             QStringLiteral("Click Here To Open Previously Saved Body Astrology Interpretation"));
     QVERIFY(!child<QAction>("mnuMakeMoneyOnline")->isEnabled());
     QVERIFY(child<QAction>("mnuHelp1")->isSeparator());
     QVERIFY(child<QAction>("mnuHelp2")->isSeparator());

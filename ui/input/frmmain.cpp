@@ -14,6 +14,9 @@
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTextEdit>
 
 namespace {
@@ -39,6 +42,35 @@ QString fromStd(const std::string& text)
 {
     return QString::fromUtf8(text.c_str(), static_cast<int>(text.size()));
 }
+
+// Paints a push button's caption word-wrapped inside the button (QPushButton draws one line),
+// leaving the caption itself untouched.
+class WrappedCaption : public QObject {
+public:
+    explicit WrappedCaption(QPushButton* button)
+        : QObject(button)
+    {
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() != QEvent::Paint)
+            return false;
+        auto* button = static_cast<QPushButton*>(watched);
+        QStyleOptionButton option;
+        option.initFrom(button);
+        option.state |= button->isDown() ? QStyle::State_Sunken : QStyle::State_Raised;
+        if (button->isDefault())
+            option.features |= QStyleOptionButton::DefaultButton;
+        QPainter painter(button);
+        button->style()->drawControl(QStyle::CE_PushButtonBevel, &option, &painter, button);
+        const QRect textArea = button->style()->subElementRect(QStyle::SE_PushButtonContents, &option, button);
+        button->style()->drawItemText(&painter, textArea, Qt::AlignCenter | Qt::TextWordWrap, option.palette,
+                                      button->isEnabled(), button->text(), QPalette::ButtonText);
+        return true;
+    }
+};
 
 } // namespace
 
@@ -82,9 +114,8 @@ frmMain::frmMain(Session& session, QWidget* parent)
     ui->cmdProceed->setFont(look::verdana(8.25, true));
     ui->cmdOpen->setFont(look::verdana(8.25, true));
     ui->cmdExit->setFont(look::verdana(8.25, true));
-    // The open button's caption is long; let it wrap inside the button.
-    ui->cmdOpen->setText(QStringLiteral("Click Here To Open Previously\nSaved Body Astrology\nInterpretation"));
-    ui->cmdOpen->setAccessibleName(QStringLiteral("Click Here To Open Previously Saved Body Astrology Interpretation"));
+    // The open button's caption is long; it wraps inside the button.
+    ui->cmdOpen->installEventFilter(new WrappedCaption(ui->cmdOpen));
 
     ui->txtName->installEventFilter(this);
 
