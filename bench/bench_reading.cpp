@@ -90,17 +90,24 @@ void bench_reading::printableReport()
     QCOMPARE(report.count(QStringLiteral("Ruling Planet for your")), 3);
 }
 
-void bench_reading::saveAndReadFile()
+// The reading both file benchmarks save.
+static BirthDetails exampleDetails()
 {
-    QTemporaryDir dir;
-    QVERIFY(dir.isValid());
-    const QString path = dir.filePath(QStringLiteral("reading.boa"));
     BirthDetails details;
     details.Name = "ANN LEE";
     details.Day = 7;
     details.Month = "March";
     details.Year = 1990;
     details.Time = "8am-10am";
+    return details;
+}
+
+void bench_reading::saveAndReadFile()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath(QStringLiteral("reading.boa"));
+    const BirthDetails details = exampleDetails();
     QStringList values;
     QBENCHMARK {
         QString error;
@@ -121,12 +128,7 @@ void bench_reading::reopenCommand()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath(QStringLiteral("reading.boa"));
-    BirthDetails details;
-    details.Name = "ANN LEE";
-    details.Day = 7;
-    details.Month = "March";
-    details.Year = 1990;
-    details.Time = "8am-10am";
+    const BirthDetails details = exampleDetails();
     QString error;
     QVERIFY2(writeReadingFile(path, details, &error), qPrintable(error));
 
