@@ -1,38 +1,76 @@
-#include "session.h"
+#include "app/session.h"
 
-#include "frmdisplay.h"
-#include "frmmain.h"
+#include "ui/input/frmmain.h"
+#include "ui/result/frmdisplay.h"
 
 #include <QCoreApplication>
-#include <QDialog>
+#include <QGuiApplication>
+#include <QScreen>
 
 Session::Session(Platform& platform, QObject* parent)
     : QObject(parent)
     , m_platform(platform)
+    , m_context(m_records, platform)
     , m_processEnder([] { QCoreApplication::exit(0); })
 {
-    // The pictures live in a static library, whose resources must be registered by hand.
-    Q_INIT_RESOURCE(assets);
 }
 
-frmMain* Session::mainWindow() const
+Session::~Session()
 {
-    return m_mainWindow;
+    // Discarded without their close handling: tearing down is not the user ending the program.
+    delete m_resultWindow.data();
 }
 
-void Session::setMainWindow(frmMain* window)
+frmMain* Session::inputWindow() const
 {
-    m_mainWindow = window;
+    return m_inputWindow.get();
 }
 
-frmDisplay* Session::displayWindow() const
+frmDisplay* Session::resultWindow() const
 {
-    return m_displayWindow;
+    return m_resultWindow.data();
 }
 
-void Session::setDisplayWindow(frmDisplay* window)
+frmMain* Session::showInputWindow()
 {
-    m_displayWindow = window;
+    if (!m_inputWindow) {
+        m_inputWindow = std::make_unique<frmMain>(m_context);
+        connect(m_inputWindow.get(), &frmMain::readingReady, this, &Session::showReading);
+        connect(m_inputWindow.get(), &frmMain::endRequested, this, &Session::EndProgram);
+    }
+    m_inputWindow->show();
+    return m_inputWindow.get();
+}
+
+void Session::showReading(const SignTicks& ticks)
+{
+    // Each reading gets a fresh result window, so its boxes start empty.
+    if (m_resultWindow)
+        m_resultWindow->cmdBack_Click();
+    auto* display = new frmDisplay(m_context);
+    m_resultWindow = display;
+    connect(display, &frmDisplay::backRequested, this, &Session::backToInput);
+    connect(display, &frmDisplay::endRequested, this, &Session::EndProgram);
+    display->showReading(ticks);
+
+    // Centred on the screen the user is working on: the input window's.
+    QScreen* screen = m_inputWindow ? m_inputWindow->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen)
+        display->move(screen->availableGeometry().center() - display->rect().center());
+
+    if (m_inputWindow)
+        m_inputWindow->hide();
+    display->show();
+}
+
+void Session::backToInput()
+{
+    m_resultWindow = nullptr;
+    // The input window was only hidden, so it still holds what the user entered.
+    if (m_inputWindow && !m_ending)
+        m_inputWindow->show();
 }
 
 void Session::EndProgram()
@@ -41,11 +79,10 @@ void Session::EndProgram()
     if (m_ending)
         return;
     m_ending = true;
-    if (m_mainWindow)
-        m_mainWindow->close();
-    if (m_displayWindow)
-        m_displayWindow->close();
-    if (m_aboutBox)
-        m_aboutBox->reject();
+    if (m_inputWindow)
+        m_inputWindow->close();
+    if (m_resultWindow)
+        m_resultWindow->close();
+    m_context.closeAbout();
     m_processEnder();
 }

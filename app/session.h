@@ -1,42 +1,39 @@
-// The running program: the shared records, the platform seam, the windows that are loaded,
-// and the one way out (EndProgram).
+// The running program: the shared records, the platform seam, the two working windows and the
+// one way out (EndProgram). Only this layer knows both windows; they signal, Session answers.
 #pragma once
 
 #include "core/records.h"
-#include "platform.h"
+#include "ui/windowcontext.h"
 
 #include <QObject>
 #include <QPointer>
 #include <QRandomGenerator>
 
 #include <functional>
+#include <memory>
 
-class QDialog;
-class QWidget;
+class Platform;
 class frmMain;
 class frmDisplay;
-
-// The six web pages the program knows.
-enum class WebPage { ProductHelp, ProductUpdate, MakerHome, FullBranding, CoBranding, Donation };
 
 class Session : public QObject {
     Q_OBJECT
 public:
     explicit Session(Platform& platform, QObject* parent = nullptr);
+    ~Session() override;
 
     Records& records() { return m_records; }
     Platform& platform() { return m_platform; }
+    WindowContext& context() { return m_context; }
 
-    frmMain* mainWindow() const;
-    void setMainWindow(frmMain* window);
+    // Creates the input window the first time and shows it.
+    frmMain* showInputWindow();
+    frmMain* inputWindow() const;
     // The result window on screen, if any; a new reading replaces it.
-    frmDisplay* displayWindow() const;
-    void setDisplayWindow(frmDisplay* window);
+    frmDisplay* resultWindow() const;
 
-    // Opens one of the six pages through OpenWebPage (weblinks.cpp).
-    void openPage(WebPage page);
-    // Shows the About box modally over parent; returns when it is closed (frmabout.cpp).
-    void showAbout(QWidget* parent);
+    // Swaps the input window for a fresh result window showing the reading in the records.
+    void showReading(const SignTicks& ticks);
 
     // Closes every loaded window and ends the process, once; later calls do nothing.
     void EndProgram();
@@ -44,18 +41,18 @@ public:
     // What "end the process" means; tests replace it to count instead of quitting.
     void setProcessEnder(std::function<void()> ender) { m_processEnder = std::move(ender); }
 
-    // The program's one random source; main() seeds it from the clock at start-up.
+    // The program's one random source, seeded from the clock at start-up.
     QRandomGenerator& random() { return m_random; }
 
 private:
+    void backToInput();
+
     Records m_records;
     Platform& m_platform;
-    QPointer<frmMain> m_mainWindow;
-    QPointer<frmDisplay> m_displayWindow;
-    QPointer<QDialog> m_aboutBox;
+    WindowContext m_context;
+    std::unique_ptr<frmMain> m_inputWindow;
+    QPointer<frmDisplay> m_resultWindow;
     std::function<void()> m_processEnder;
     bool m_ending = false;
     QRandomGenerator m_random;
-
-    friend class frmAbout;
 };

@@ -4,10 +4,7 @@
 // Peak resident size never shrinks, so a single figure says little; what counts is how much
 // it grows between 144 and 1,440 readings after a warm-up of 144 readings has loaded what is
 // loaded once (fonts, pictures, styles).
-#include "benchsupport.h"
-
-#include "frmmain.h"
-#include "session.h"
+#include "bench/benchsupport.h"
 
 #include <QApplication>
 #include <QtTest>

@@ -1,12 +1,8 @@
 // The reading command from the button press to the result window painted (goal: median under
 // 20 ms), building the printable report, and saving and reopening a reading file.
-#include "benchsupport.h"
-
-#include "frmdisplay.h"
-#include "frmmain.h"
-#include "readingfile.h"
-#include "reports.h"
-#include "session.h"
+#include "bench/benchsupport.h"
+#include "storage/readingfile.h"
+#include "ui/result/reports.h"
 
 #include <QApplication>
 #include <QPushButton>
@@ -143,7 +139,7 @@ void bench_reading::reopenCommand()
         QElapsedTimer timer;
         timer.start();
         QTest::mouseClick(open, Qt::LeftButton);
-        QVERIFY2(driver.session().displayWindow(), qPrintable(driver.platform().messageTexts().join(QLatin1Char('|'))));
+        QVERIFY2(driver.session().resultWindow(), qPrintable(driver.platform().messageTexts().join(QLatin1Char('|'))));
         QVERIFY(paint.waitForPaint());
         if (run >= 0)
             samples.append(timer.nsecsElapsed() / 1e6);

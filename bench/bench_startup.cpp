@@ -6,13 +6,8 @@
 // they include loading Qt and the platform plugin exactly as a real start does. The warm
 // figures build, show and delete the window inside one running process, which isolates what
 // the input window itself costs.
-#include "benchsupport.h"
-
-#include "frmmain.h"
-#include "session.h"
-#include "singleinstance.h"
-#include "updatecheck.h"
-#include "weblinks.h"
+#include "app/startup.h"
+#include "bench/benchsupport.h"
 
 #include <QApplication>
 #include <QDate>
@@ -97,35 +92,21 @@ int runStartupChild(int argc, char* argv[], const QString& which)
     // As main() does it, but with a name of its own, so that neither the single-instance lock
     // nor the stored setting is shared with a copy of the program in use, and with answers
     // instead of message boxes.
+    configureApplication();
     QStandardPaths::setTestModeEnabled(true);
     QCoreApplication::setApplicationName(QStringLiteral("bodyastro-bench"));
-    QCoreApplication::setOrganizationName(QStringLiteral("Corvane Software"));
-    QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
     FakePlatform platform;
     platform.messageAnswers.enqueue(QMessageBox::No);
-    Session session(platform);
-    SingleInstance instance;
-    if (!instance.isOnlyInstance())
-        return 3;
-    session.random().seed(static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()));
-    {
-        QSettings settings;
-        OfferUpdateCheck(platform, settings, QDate::currentDate());
-    }
-    clock.mark("session, lock, update check");
-
     PaintWatcher paint(QStringLiteral("frmMain"));
-    frmMain window(session);
-    session.setMainWindow(&window);
-    clock.mark("input window built");
-    window.show();
-    ChoosePromotionLabel(&window, drawPromotionNumber(session.random()));
+    Program program(platform);
+    if (!program.start(QDate::currentDate(), static_cast<quint32>(QDateTime::currentMSecsSinceEpoch())))
+        return 3;
+    clock.mark("start-up sequence, window shown");
     if (!paint.waitForPaint())
         return 2;
-    clock.mark("input window shown, painted");
+    clock.mark("input window painted");
     reportShown();
-    session.setProcessEnder([] {});
-    window.close();
+    program.session().setProcessEnder([] {});
     return 0;
 }
 
@@ -232,9 +213,7 @@ void bench_startup::warmWindow()
         timer.start();
         QMainWindow* window = nullptr;
         if (input) {
-            auto* frm = new frmMain(session);
-            session.setMainWindow(frm);
-            window = frm;
+            window = new frmMain(session.context());
         } else {
             window = new QMainWindow;
             window->setObjectName(name);

@@ -1,8 +1,4 @@
-#include "benchsupport.h"
-
-#include "frmdisplay.h"
-#include "frmmain.h"
-#include "session.h"
+#include "bench/benchsupport.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -58,35 +54,21 @@ InputWindowDriver::InputWindowDriver()
     : m_displayPaint(QStringLiteral("frmDisplay"))
     , m_mainPaint(QStringLiteral("frmMain"))
 {
-    m_session = new Session(m_platform);
-    m_session->setProcessEnder([] {});
-    m_window = new frmMain(*m_session);
-    m_session->setMainWindow(m_window);
-    m_proceed = m_window->findChild<QPushButton*>(QStringLiteral("cmdProceed"));
-    if (!m_proceed)
-        qFatal("the input window has no cmdProceed");
-    m_window->show();
-    if (!m_mainPaint.waitForPaint())
-        qFatal("the input window was never painted");
+    m_proceed = child<QPushButton>(m_fixture.input(), "cmdProceed");
+    m_mainPaint.waitForPaint();
 }
 
-InputWindowDriver::~InputWindowDriver()
-{
-    if (m_session->displayWindow())
-        back();
-    delete m_window;
-    delete m_session;
-}
+InputWindowDriver::~InputWindowDriver() = default;
 
 void InputWindowDriver::setEntries(const QString& name, int day, int month, int year, int timePosition)
 {
-    m_window->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(name);
-    m_window->findChild<QComboBox*>(QStringLiteral("cmbDate"))->setCurrentIndex(day - 1);
-    m_window->findChild<QComboBox*>(QStringLiteral("cmbMonth"))->setCurrentIndex(month - 1);
-    frmMain::setListText(m_window->findChild<QComboBox*>(QStringLiteral("cmbYear")), QString::number(year));
-    m_window->findChild<QComboBox*>(QStringLiteral("cmbTime"))->setCurrentIndex(timePosition);
+    window().findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(name);
+    window().findChild<QComboBox*>(QStringLiteral("cmbDate"))->setCurrentIndex(day - 1);
+    window().findChild<QComboBox*>(QStringLiteral("cmbMonth"))->setCurrentIndex(month - 1);
+    frmMain::setListText(window().findChild<QComboBox*>(QStringLiteral("cmbYear")), QString::number(year));
+    window().findChild<QComboBox*>(QStringLiteral("cmbTime"))->setCurrentIndex(timePosition);
     for (const char* box : {"chkSign_0", "chkSign_1", "chkSign_2"})
-        m_window->findChild<QCheckBox*>(QLatin1String(box))->setChecked(true);
+        window().findChild<QCheckBox*>(QLatin1String(box))->setChecked(true);
 }
 
 qint64 InputWindowDriver::pressProceedAndWait()
@@ -96,14 +78,14 @@ qint64 InputWindowDriver::pressProceedAndWait()
     timer.start();
     QTest::mouseClick(m_proceed, Qt::LeftButton);
     m_lastHandlingNs = timer.nsecsElapsed();
-    if (!m_session->displayWindow() || !m_displayPaint.waitForPaint())
+    if (!m_fixture.result() || !m_displayPaint.waitForPaint())
         return -1;
     return timer.nsecsElapsed();
 }
 
 void InputWindowDriver::back()
 {
-    frmDisplay* display = m_session->displayWindow();
+    frmDisplay* display = m_fixture.result();
     if (!display)
         return;
     m_mainPaint.reset();

@@ -2,7 +2,7 @@
 // the input window, sample statistics and the process's memory figures.
 #pragma once
 
-#include "common/fakeplatform.h"
+#include "tests/common/guitest.h"
 
 #include <QElapsedTimer>
 #include <QObject>
@@ -10,9 +10,6 @@
 #include <QVector>
 
 class QPushButton;
-class Session;
-class frmMain;
-class frmDisplay;
 
 // Counts paint events of widgets inside the top-level window with the given object name.
 // Installed on the application, so it also sees windows created after it.
@@ -34,15 +31,15 @@ private:
     bool m_painted = false;
 };
 
-// The input window with a fake platform, as the tests drive it.
+// The input window on the tests' fixture, timed.
 class InputWindowDriver {
 public:
     InputWindowDriver();
     ~InputWindowDriver();
 
-    FakePlatform& platform() { return m_platform; }
-    Session& session() { return *m_session; }
-    frmMain& window() { return *m_window; }
+    FakePlatform& platform() { return m_fixture.platform; }
+    Session& session() { return m_fixture.session; }
+    frmMain& window() { return *m_fixture.input(); }
 
     // Name, day 1..31, month 1..12, year, time-window list position 0..11, and all three signs.
     void setEntries(const QString& name, int day, int month, int year, int timePosition);
@@ -58,13 +55,12 @@ public:
     static int liveResultWindows();
 
 private:
-    FakePlatform m_platform;
-    Session* m_session = nullptr;
-    frmMain* m_window = nullptr;
-    QPushButton* m_proceed = nullptr;
-    qint64 m_lastHandlingNs = 0;
+    // The watchers come first: they must be in place before the fixture shows the window.
     PaintWatcher m_displayPaint;
     PaintWatcher m_mainPaint;
+    GuiFixture m_fixture;
+    QPushButton* m_proceed = nullptr;
+    qint64 m_lastHandlingNs = 0;
 };
 
 // Day and month (1-based) of a birthday under each of the twelve sun signs.

@@ -1,12 +1,9 @@
 // The three program-wide records through which the astrology core and the windows talk.
-//
-// Architecture: core/ (this folder) is plain standard C++ with the fixed tables and texts.
-// ui/input holds the input window and the reading command, ui/result the result window,
-// printing and reading files, app/ the start-up, ending, stored setting, scrambling, About
-// box and web links. main() creates one Records object and hands it to both windows; every
-// core operation takes the record it writes as a parameter so tests can use their own.
+// The shell's Session owns the one Records of the running program and hands it to both
+// windows; every core operation takes the record it writes as a parameter, so tests use their own.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 
@@ -45,3 +42,6 @@ struct Records {
     SignResults signResults;
     CatalogueFields catalogueFields;
 };
+
+// Which signs the user asked to see: sun, opposite, ascending (the result window's tab order).
+using SignTicks = std::array<bool, 3>;

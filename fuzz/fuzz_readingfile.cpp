@@ -8,10 +8,10 @@
 // 2. The input is taken as birth details, written with writeReadingFile and read back: each
 //    value must come back as its Windows-1252 bytes without those above 193 (the bytes that
 //    cannot be raised by the shift), cut to the length the reader keeps.
-#include "fuzzcheck.h"
+#include "fuzz/fuzzcheck.h"
 
-#include "readingfile.h"
-#include "scramble.h"
+#include "storage/readingfile.h"
+#include "storage/scramble.h"
 
 #include <QByteArray>
 #include <QFile>

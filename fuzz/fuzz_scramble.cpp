@@ -8,9 +8,9 @@
 //   text without the bytes below 62.
 // - Every byte string survives Windows-1252 decoding and encoding unchanged, one character per
 //   byte; any UTF-16 text encodes to at most one byte per unit, and encoding is stable.
-#include "fuzzcheck.h"
+#include "fuzz/fuzzcheck.h"
 
-#include "scramble.h"
+#include "storage/scramble.h"
 
 #include <QByteArray>
 #include <QString>

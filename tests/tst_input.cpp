@@ -1,10 +1,6 @@
 // The input window driven through its real widgets: lists, key filter, validation, and the
 // reading command's bookkeeping.
-#include "common/fakeplatform.h"
-#include "common/guitest.h"
-#include "frmdisplay.h"
-#include "frmmain.h"
-#include "session.h"
+#include "tests/common/guitest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,15 +9,14 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTemporaryDir>
-#include <QtTest>
 
 class tst_input : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
+    void initTestCase() { prepareGuiTestEnvironment(); }
+    void init() { m_fx = std::make_unique<GuiFixture>(); }
+    void cleanup() { m_fx.reset(); }
 
     void startsWithFilledListsAndNothingTicked();
     void keyFilterCapitalisesAndRejects();
@@ -34,80 +29,33 @@ private slots:
 
 private:
     template <typename T>
-    T* child(const char* name)
+    T* w(const char* name) const
     {
-        T* widget = m_window->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
+        return child<T>(m_fx->input(), name);
     }
     void setEntries(const QString& name, int day, const QString& month, int year, bool sun, bool opposite,
-                    bool ascending);
-    void closeResultWindow();
-
-    FakePlatform* m_platform = nullptr;
-    Session* m_session = nullptr;
-    frmMain* m_window = nullptr;
-    ModalWatchdog* m_watchdog = nullptr;
-    int m_endings = 0;
-};
-
-void tst_input::initTestCase()
-{
-    prepareGuiTestEnvironment();
-}
-
-void tst_input::init()
-{
-    m_platform = new FakePlatform;
-    m_session = new Session(*m_platform);
-    m_endings = 0;
-    m_session->setProcessEnder([this] { ++m_endings; });
-    m_window = new frmMain(*m_session);
-    m_session->setMainWindow(m_window);
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window));
-    m_watchdog = new ModalWatchdog;
-}
-
-void tst_input::cleanup()
-{
-    QVERIFY2(m_watchdog->unexpected.isEmpty(), qPrintable(m_watchdog->unexpected.join(QLatin1Char(','))));
-    delete m_watchdog;
-    closeResultWindow();
-    // Deleting the input window directly must not count as the user ending the program.
-    delete m_window;
-    delete m_session;
-    delete m_platform;
-}
-
-void tst_input::closeResultWindow()
-{
-    if (frmDisplay* display = m_session->displayWindow()) {
-        display->cmdBack_Click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+                    bool ascending)
+    {
+        Entries entries;
+        entries.name = name;
+        entries.day = day;
+        entries.month = month;
+        entries.year = year;
+        entries.time = w<QComboBox>("cmbTime")->currentText();
+        entries.ticks = {sun, opposite, ascending};
+        m_fx->fillEntries(entries);
     }
-}
 
-void tst_input::setEntries(const QString& name, int day, const QString& month, int year, bool sun,
-                           bool opposite, bool ascending)
-{
-    child<QLineEdit>("txtName")->setText(name);
-    QVERIFY(frmMain::setListText(child<QComboBox>("cmbDate"), QString::number(day)));
-    QVERIFY(frmMain::setListText(child<QComboBox>("cmbMonth"), month));
-    QVERIFY(frmMain::setListText(child<QComboBox>("cmbYear"), QString::number(year)));
-    child<QCheckBox>("chkSign_0")->setChecked(sun);
-    child<QCheckBox>("chkSign_1")->setChecked(opposite);
-    child<QCheckBox>("chkSign_2")->setChecked(ascending);
-}
+    std::unique_ptr<GuiFixture> m_fx;
+};
 
 void tst_input::startsWithFilledListsAndNothingTicked()
 {
-    QCOMPARE(m_window->windowTitle(), QStringLiteral("Corvane Body Astrology v1.0"));
-    auto* date = child<QComboBox>("cmbDate");
-    auto* month = child<QComboBox>("cmbMonth");
-    auto* year = child<QComboBox>("cmbYear");
-    auto* time = child<QComboBox>("cmbTime");
+    QCOMPARE(m_fx->input()->windowTitle(), QStringLiteral("Corvane Body Astrology v1.0"));
+    auto* date = w<QComboBox>("cmbDate");
+    auto* month = w<QComboBox>("cmbMonth");
+    auto* year = w<QComboBox>("cmbYear");
+    auto* time = w<QComboBox>("cmbTime");
     QCOMPARE(date->count(), 31);
     QCOMPARE(date->itemText(30), QStringLiteral("31"));
     QCOMPARE(month->count(), 12);
@@ -125,35 +73,35 @@ void tst_input::startsWithFilledListsAndNothingTicked()
     QCOMPARE(date->currentText() + month->currentText() + year->currentText() + time->currentText(),
              QStringLiteral("1January19004am-6am"));
     for (const char* name : {"chkSign_0", "chkSign_1", "chkSign_2"})
-        QVERIFY(!child<QCheckBox>(name)->isChecked());
-    QCOMPARE(child<QCheckBox>("chkSign_2")->text(), QStringLiteral("Find Ascending Sign"));
-    QCOMPARE(child<QPushButton>("cmdProceed")->text(), QStringLiteral("Find My &Body Astrology Result"));
-    QCOMPARE(child<QPushButton>("cmdOpen")->text(),
+        QVERIFY(!w<QCheckBox>(name)->isChecked());
+    QCOMPARE(w<QCheckBox>("chkSign_2")->text(), QStringLiteral("Find Ascending Sign"));
+    QCOMPARE(w<QPushButton>("cmdProceed")->text(), QStringLiteral("Find My &Body Astrology Result"));
+    QCOMPARE(w<QPushButton>("cmdOpen")->text(),
              QStringLiteral("Click Here To Open Previously Saved Body Astrology Interpretation"));
-    QVERIFY(!child<QAction>("mnuMakeMoneyOnline")->isEnabled());
-    QVERIFY(child<QAction>("mnuHelp1")->isSeparator());
-    QVERIFY(child<QAction>("mnuHelp2")->isSeparator());
+    QVERIFY(!w<QAction>("mnuMakeMoneyOnline")->isEnabled());
+    QVERIFY(w<QAction>("mnuHelp1")->isSeparator());
+    QVERIFY(w<QAction>("mnuHelp2")->isSeparator());
 
     // A fresh start with a name typed stops at the sign choice.
-    child<QLineEdit>("txtName")->setText(QStringLiteral("ANN"));
-    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
-    QCOMPARE(m_platform->messageTexts(), QStringList{QStringLiteral("Please Select To Find Sign/Signs")});
-    QVERIFY(m_window->isVisible());
+    w<QLineEdit>("txtName")->setText(QStringLiteral("ANN"));
+    QTest::mouseClick(w<QPushButton>("cmdProceed"), Qt::LeftButton);
+    QCOMPARE(m_fx->platform.messageTexts(), QStringList{QStringLiteral("Please Select To Find Sign/Signs")});
+    QVERIFY(m_fx->input()->isVisible());
 }
 
 void tst_input::keyFilterCapitalisesAndRejects()
 {
-    auto* name = child<QLineEdit>("txtName");
+    auto* name = w<QLineEdit>("txtName");
     name->setFocus();
     QTest::keyClicks(name, QStringLiteral("ann"));
     QCOMPARE(name->text(), QStringLiteral("ANN"));
-    QVERIFY(m_platform->messages.isEmpty());
+    QVERIFY(m_fx->platform.messages.isEmpty());
 
     QTest::keyClicks(name, QStringLiteral("1-"));
     QCOMPARE(name->text(), QStringLiteral("ANN"));
-    QCOMPARE(m_platform->messageTexts(),
+    QCOMPARE(m_fx->platform.messageTexts(),
              (QStringList{QStringLiteral("Please Enter Only Alphabet !"), QStringLiteral("Please Enter Only Alphabet !")}));
-    QCOMPARE(m_platform->messages.first().icon, QMessageBox::Information);
+    QCOMPARE(m_fx->platform.messages.first().icon, QMessageBox::Information);
 
     QTest::keyClick(name, Qt::Key_Space);
     QTest::keyClicks(name, QStringLiteral("Lee"));
@@ -167,18 +115,18 @@ void tst_input::keyFilterCapitalisesAndRejects()
     QTest::keyClick(name, Qt::Key_Right);
     QTest::keyClicks(name, QStringLiteral("x"));
     QCOMPARE(name->text(), QStringLiteral("NXN LE"));
-    QCOMPARE(m_platform->messages.size(), 2);
+    QCOMPARE(m_fx->platform.messages.size(), 2);
 
     // An access key that matches no command types nothing.
     QTest::keyClick(name, Qt::Key_P, Qt::AltModifier);
     QCOMPARE(name->text(), QStringLiteral("NXN LE"));
-    QCOMPARE(m_platform->messages.size(), 2);
+    QCOMPARE(m_fx->platform.messages.size(), 2);
 
     // Letters outside A-Z are refused like digits.
     QKeyEvent accented(QEvent::KeyPress, Qt::Key_Eacute, Qt::NoModifier, QString(QChar(0xE9)));
     QApplication::sendEvent(name, &accented);
     QCOMPARE(name->text(), QStringLiteral("NXN LE"));
-    QCOMPARE(m_platform->messages.size(), 3);
+    QCOMPARE(m_fx->platform.messages.size(), 3);
 }
 
 void tst_input::validationRules_data()
@@ -217,65 +165,65 @@ void tst_input::validationRules()
     QFETCH(QString, message);
 
     setEntries(QStringLiteral("ANN"), day, month, year, ticks & 1, ticks & 2, ticks & 4);
-    m_session->records().signResults = SignResults();
-    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
+    m_fx->session.records().signResults = SignResults();
+    QTest::mouseClick(w<QPushButton>("cmdProceed"), Qt::LeftButton);
     if (message.isEmpty()) {
-        QVERIFY(m_platform->messages.isEmpty());
-        QVERIFY(!m_window->isVisible());
-        QVERIFY(m_session->displayWindow());
-        QVERIFY(!m_session->records().signResults.Sun.empty());
+        QVERIFY(m_fx->platform.messages.isEmpty());
+        QVERIFY(!m_fx->input()->isVisible());
+        QVERIFY(m_fx->session.resultWindow());
+        QVERIFY(!m_fx->session.records().signResults.Sun.empty());
     } else {
-        QCOMPARE(m_platform->messageTexts(), QStringList{message});
-        QCOMPARE(m_platform->messages.first().icon, QMessageBox::Information);
-        QCOMPARE(m_platform->messages.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
+        QCOMPARE(m_fx->platform.messageTexts(), QStringList{message});
+        QCOMPARE(m_fx->platform.messages.first().icon, QMessageBox::Information);
+        QCOMPARE(m_fx->platform.messages.first().buttons, QMessageBox::StandardButtons(QMessageBox::Ok));
         // A refused reading changes nothing.
-        QVERIFY(m_window->isVisible());
-        QVERIFY(!m_session->displayWindow());
-        QVERIFY(m_session->records().signResults.Sun.empty());
-        QVERIFY(m_session->records().birthDetails.Name.empty());
+        QVERIFY(m_fx->input()->isVisible());
+        QVERIFY(!m_fx->session.resultWindow());
+        QVERIFY(m_fx->session.records().signResults.Sun.empty());
+        QVERIFY(m_fx->session.records().birthDetails.Name.empty());
     }
 }
 
 void tst_input::emptyNameWinsAndTakesFocus()
 {
     setEntries(QString(), 31, QStringLiteral("April"), 2001, false, false, false);
-    QApplication::setActiveWindow(m_window);
-    child<QComboBox>("cmbYear")->setFocus();
-    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
-    QCOMPARE(m_platform->messageTexts(), QStringList{QStringLiteral("Please Enter Your Name !")});
-    QCOMPARE(m_platform->messages.first().icon, QMessageBox::NoIcon);
-    QTRY_VERIFY(child<QLineEdit>("txtName")->hasFocus());
+    QApplication::setActiveWindow(m_fx->input());
+    w<QComboBox>("cmbYear")->setFocus();
+    QTest::mouseClick(w<QPushButton>("cmdProceed"), Qt::LeftButton);
+    QCOMPARE(m_fx->platform.messageTexts(), QStringList{QStringLiteral("Please Enter Your Name !")});
+    QCOMPARE(m_fx->platform.messages.first().icon, QMessageBox::NoIcon);
+    QTRY_VERIFY(w<QLineEdit>("txtName")->hasFocus());
 
     // A name of blanks only is a name.
-    m_platform->messages.clear();
+    m_fx->platform.messages.clear();
     setEntries(QStringLiteral("   "), 1, QStringLiteral("May"), 2001, true, false, false);
-    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
-    QVERIFY(m_platform->messages.isEmpty());
-    QCOMPARE(m_session->records().birthDetails.Name, std::string());
+    QTest::mouseClick(w<QPushButton>("cmdProceed"), Qt::LeftButton);
+    QVERIFY(m_fx->platform.messages.isEmpty());
+    QCOMPARE(m_fx->session.records().birthDetails.Name, std::string());
 }
 
 void tst_input::menuCommandDoesWhatTheButtonDoes()
 {
     // Invalid entries: the same single message from both.
     setEntries(QStringLiteral("ANN"), 30, QStringLiteral("February"), 2000, true, true, true);
-    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
-    child<QAction>("mnuFindZodiacRisingSign")->trigger();
-    QCOMPARE(m_platform->messageTexts(),
+    QTest::mouseClick(w<QPushButton>("cmdProceed"), Qt::LeftButton);
+    w<QAction>("mnuFindZodiacRisingSign")->trigger();
+    QCOMPARE(m_fx->platform.messageTexts(),
              (QStringList{QStringLiteral("Please Enter Correct Date Or Month!"),
                           QStringLiteral("Please Enter Correct Date Or Month!")}));
 
     // Valid entries: the same reading from both.
     setEntries(QStringLiteral("ANN"), 7, QStringLiteral("March"), 1990, true, true, true);
-    frmMain::setListText(child<QComboBox>("cmbTime"), QStringLiteral("8am-10am"));
-    child<QAction>("mnuFindZodiacRisingSign")->trigger();
-    const SignResults byMenu = m_session->records().signResults;
-    QVERIFY(m_session->displayWindow());
-    QVERIFY(!m_window->isVisible());
-    closeResultWindow();
-    QVERIFY(m_window->isVisible());
-    m_session->records().signResults = SignResults();
-    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
-    const SignResults byButton = m_session->records().signResults;
+    frmMain::setListText(w<QComboBox>("cmbTime"), QStringLiteral("8am-10am"));
+    w<QAction>("mnuFindZodiacRisingSign")->trigger();
+    const SignResults byMenu = m_fx->session.records().signResults;
+    QVERIFY(m_fx->session.resultWindow());
+    QVERIFY(!m_fx->input()->isVisible());
+    m_fx->back();
+    QVERIFY(m_fx->input()->isVisible());
+    m_fx->session.records().signResults = SignResults();
+    QTest::mouseClick(w<QPushButton>("cmdProceed"), Qt::LeftButton);
+    const SignResults byButton = m_fx->session.records().signResults;
     QCOMPARE(byMenu.Sun, std::string("Pisces"));
     QCOMPARE(byMenu.AscendingKey, std::string("Pisces-8am-10am"));
     QCOMPARE(byButton.Sun, byMenu.Sun);
@@ -288,54 +236,54 @@ void tst_input::menuCommandDoesWhatTheButtonDoes()
 void tst_input::readingCapturesTrimmedDetails()
 {
     setEntries(QStringLiteral("  ANN LEE "), 7, QStringLiteral("March"), 1990, false, false, true);
-    frmMain::setListText(child<QComboBox>("cmbTime"), QStringLiteral("10pm-midnight"));
-    QTest::mouseClick(child<QPushButton>("cmdProceed"), Qt::LeftButton);
-    const BirthDetails& details = m_session->records().birthDetails;
+    frmMain::setListText(w<QComboBox>("cmbTime"), QStringLiteral("10pm-midnight"));
+    QTest::mouseClick(w<QPushButton>("cmdProceed"), Qt::LeftButton);
+    const BirthDetails& details = m_fx->session.records().birthDetails;
     QCOMPARE(details.Name, std::string("ANN LEE"));
     QCOMPARE(int(details.Day), 7);
     QCOMPARE(details.Month, std::string("March"));
     QCOMPARE(int(details.Year), 1990);
     QCOMPARE(details.Time, std::string("10pm-midnight"));
-    QCOMPARE(m_session->records().signResults.AscendingKey, std::string("Pisces-10pm-midnight"));
+    QCOMPARE(m_fx->session.records().signResults.AscendingKey, std::string("Pisces-10pm-midnight"));
 
     // Back leaves the entries as they were typed.
-    closeResultWindow();
-    QCOMPARE(child<QLineEdit>("txtName")->text(), QStringLiteral("  ANN LEE "));
-    QCOMPARE(child<QComboBox>("cmbTime")->currentText(), QStringLiteral("10pm-midnight"));
-    QVERIFY(child<QCheckBox>("chkSign_2")->isChecked());
-    QVERIFY(!child<QCheckBox>("chkSign_0")->isChecked());
+    m_fx->back();
+    QCOMPARE(w<QLineEdit>("txtName")->text(), QStringLiteral("  ANN LEE "));
+    QCOMPARE(w<QComboBox>("cmbTime")->currentText(), QStringLiteral("10pm-midnight"));
+    QVERIFY(w<QCheckBox>("chkSign_2")->isChecked());
+    QVERIFY(!w<QCheckBox>("chkSign_0")->isChecked());
 }
 
 void tst_input::openRefusesWrongEndingsAndKeepsEntriesOnBadFiles()
 {
     setEntries(QStringLiteral("ANN"), 7, QStringLiteral("March"), 1990, true, false, false);
-    auto* open = child<QPushButton>("cmdOpen");
+    auto* open = w<QPushButton>("cmdOpen");
 
     // Cancel: nothing at all.
     QTest::mouseClick(open, Qt::LeftButton);
-    QCOMPARE(m_platform->openDialogs.size(), 1);
-    QCOMPARE(m_platform->openDialogs.first().title, QStringLiteral("Select the source file"));
-    QCOMPARE(m_platform->openDialogs.first().filter, QStringLiteral("Corvane Body Astrology (*.boa)"));
-    QVERIFY(m_platform->messages.isEmpty());
+    QCOMPARE(m_fx->platform.openDialogs.size(), 1);
+    QCOMPARE(m_fx->platform.openDialogs.first().title, QStringLiteral("Select the source file"));
+    QCOMPARE(m_fx->platform.openDialogs.first().filter, QStringLiteral("Corvane Body Astrology (*.boa)"));
+    QVERIFY(m_fx->platform.messages.isEmpty());
 
     // The ending test is case-sensitive and needs no dot.
     QTemporaryDir dir;
-    m_platform->openFileAnswers.enqueue(dir.filePath(QStringLiteral("reading.BOA")));
+    m_fx->platform.openFileAnswers.enqueue(dir.filePath(QStringLiteral("reading.BOA")));
     QTest::mouseClick(open, Qt::LeftButton);
-    QCOMPARE(m_platform->messageTexts(), QStringList{QStringLiteral("Please Check The File.")});
-    QCOMPARE(m_platform->messages.first().icon, QMessageBox::Critical);
+    QCOMPARE(m_fx->platform.messageTexts(), QStringList{QStringLiteral("Please Check The File.")});
+    QCOMPARE(m_fx->platform.messages.first().icon, QMessageBox::Critical);
 
     // A file that cannot be read is reported and wipes nothing.
-    m_platform->messages.clear();
+    m_fx->platform.messages.clear();
     const QString missing = dir.filePath(QStringLiteral("missing.boa"));
-    m_platform->openFileAnswers.enqueue(missing);
+    m_fx->platform.openFileAnswers.enqueue(missing);
     QTest::mouseClick(open, Qt::LeftButton);
-    QCOMPARE(m_platform->messages.size(), 1);
-    QCOMPARE(m_platform->messages.first().icon, QMessageBox::Critical);
-    QVERIFY(m_platform->messages.first().text.contains(QDir::toNativeSeparators(missing)));
-    QCOMPARE(child<QLineEdit>("txtName")->text(), QStringLiteral("ANN"));
-    QVERIFY(!child<QCheckBox>("chkSign_1")->isChecked());
-    QVERIFY(m_window->isVisible());
+    QCOMPARE(m_fx->platform.messages.size(), 1);
+    QCOMPARE(m_fx->platform.messages.first().icon, QMessageBox::Critical);
+    QVERIFY(m_fx->platform.messages.first().text.contains(QDir::toNativeSeparators(missing)));
+    QCOMPARE(w<QLineEdit>("txtName")->text(), QStringLiteral("ANN"));
+    QVERIFY(!w<QCheckBox>("chkSign_1")->isChecked());
+    QVERIFY(m_fx->input()->isVisible());
 }
 
 QTEST_MAIN(tst_input)

@@ -1,15 +1,10 @@
 // Ending the program, and the real program refusing to run twice.
-#include "common/fakeplatform.h"
-#include "common/guitest.h"
-#include "frmabout.h"
-#include "frmdisplay.h"
-#include "frmmain.h"
-#include "session.h"
+#include "tests/common/guitest.h"
+#include "ui/about/frmabout.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QProcess>
-#include <QtTest>
 
 class TestLifecycle : public QObject {
     Q_OBJECT
@@ -32,68 +27,57 @@ void TestLifecycle::endProgramEndsOnceFromEitherWindow_data()
 void TestLifecycle::endProgramEndsOnceFromEitherWindow()
 {
     QFETCH(bool, fromResult);
-    FakePlatform platform;
-    Session session(platform);
-    int endings = 0;
-    session.setProcessEnder([&] { ++endings; });
-    frmMain input(session);
-    session.setMainWindow(&input);
-    QPointer<frmDisplay> result = new frmDisplay(session);
-    session.setDisplayWindow(result);
-    input.hide();
-    result->show();
+    GuiFixture fx;
+    QPointer<frmDisplay> result = fx.readingFor();
+    QVERIFY(result);
 
     // Each window's close handling calls EndProgram again while it runs.
     if (fromResult)
         result->close();
     else
-        input.close();
+        fx.input()->close();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QCOMPARE(endings, 1);
-    QVERIFY(session.isEnding());
-    QVERIFY(!input.isVisible());
-    QVERIFY(!result || !result->isVisible());
-    QVERIFY(platform.messages.isEmpty());
-    delete result.data();
+    QCOMPARE(fx.endings, 1);
+    QVERIFY(fx.session.isEnding());
+    QVERIFY(!fx.input()->isVisible());
+    QVERIFY(!result);
+    QVERIFY(fx.platform.messages.isEmpty());
 }
 
 void TestLifecycle::endingWithAboutBoxOpenLeavesEventLoop()
 {
-    FakePlatform platform;
-    Session session(platform);
+    GuiFixture fx;
+    frmMain* input = fx.input();
     QPointer<QWidget> box;
     bool boxOpenAtEnd = true;
     // The real ending leaves every event loop; first note whether the About box was closed.
-    session.setProcessEnder([&] {
+    fx.session.setProcessEnder([&] {
         boxOpenAtEnd = box && box->isVisible();
         QCoreApplication::exit(0);
     });
-    frmMain input(session);
-    session.setMainWindow(&input);
-    input.show();
     bool aboutWasOpen = false;
-    QTimer::singleShot(0, &input, [&] {
-        QTimer::singleShot(0, &input, [&] {
+    QTimer::singleShot(0, input, [&] {
+        QTimer::singleShot(0, input, [&] {
             box = QApplication::activeModalWidget();
             aboutWasOpen = qobject_cast<frmAbout*>(box.data()) != nullptr;
-            input.close();
+            input->close();
         });
-        input.findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
+        input->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
     });
-    QTimer::singleShot(10000, &input, [] { QCoreApplication::exit(2); }); // never hang
+    QTimer::singleShot(10000, input, [] { QCoreApplication::exit(2); }); // never hang
 
     QCOMPARE(QCoreApplication::exec(), 0);
     QVERIFY(aboutWasOpen);
     QVERIFY(!boxOpenAtEnd);
     QVERIFY(box.isNull()); // closed and discarded by the time the loop returns
-    QVERIFY(!input.isVisible());
+    QVERIFY(!input->isVisible());
 }
 
 void TestLifecycle::secondCopyStepsAside()
 {
-    const QString program = qEnvironmentVariable("BODYASTRO_EXE");
+    const QString program = qEnvironmentVariable("BODYASTRO_SCRIPTED_EXE");
     if (program.isEmpty())
-        QSKIP("BODYASTRO_EXE is not set");
+        QSKIP("BODYASTRO_SCRIPTED_EXE is not set");
 
     // A private home, settings and temporary folder: real settings and locks stay untouched.
     QTemporaryDir home;
@@ -102,12 +86,11 @@ void TestLifecycle::secondCopyStepsAside()
     env.insert(QStringLiteral("TMPDIR"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    env.insert(QStringLiteral("BODYASTRO_AUTO_ANSWER"), QStringLiteral("1"));
 
     auto start = [&](QProcess& process) {
         process.setProcessEnvironment(env);
         process.start(program, QStringList());
-        QVERIFY(process.waitForStarted());
+        return process.waitForStarted();
     };
     // The lock file names the process that holds it.
     auto lockHolder = [&] {
@@ -117,11 +100,11 @@ void TestLifecycle::secondCopyStepsAside()
     };
 
     QProcess first;
-    start(first);
+    QVERIFY(start(first));
     QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), first.processId(), 30000);
 
     QProcess second;
-    start(second);
+    QVERIFY(start(second));
     QVERIFY(second.waitForFinished(30000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     // Its only message; nothing else was asked or shown.
@@ -137,7 +120,7 @@ void TestLifecycle::secondCopyStepsAside()
     first.kill();
     QVERIFY(first.waitForFinished(30000));
     QProcess third;
-    start(third);
+    QVERIFY(start(third));
     QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), third.processId(), 30000);
     QCOMPARE(third.state(), QProcess::Running);
     QVERIFY(!third.readAllStandardError().contains("message: "));

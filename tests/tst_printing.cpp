@@ -1,6 +1,6 @@
-#include "common/fakeplatform.h"
-#include "common/guitest.h"
-#include "printing.h"
+#include "tests/common/fakeplatform.h"
+#include "tests/common/guitest.h"
+#include "ui/result/printing.h"
 
 #include <QFile>
 #include <QPrinter>

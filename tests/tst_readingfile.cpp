@@ -1,9 +1,6 @@
-#include "common/fakeplatform.h"
-#include "common/guitest.h"
-#include "frmdisplay.h"
-#include "frmmain.h"
-#include "readingfile.h"
-#include "session.h"
+#include "tests/common/guitest.h"
+#include "storage/readingfile.h"
+#include "ui/result/printing.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -15,7 +12,6 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTemporaryDir>
-#include <QtTest>
 
 namespace {
 
@@ -231,72 +227,42 @@ private slots:
     {
         QTemporaryDir dir;
         const QString path = dir.filePath("ann.boa");
-        FakePlatform platform;
-        Session session(platform);
-        int endings = 0;
-        session.setProcessEnder([&] { ++endings; });
-        frmMain input(session);
-        session.setMainWindow(&input);
-        input.show();
-        ModalWatchdog watchdog;
-
-        auto entry = [&](const char* name) { return input.findChild<QWidget*>(QLatin1String(name)); };
-        auto* name = qobject_cast<QLineEdit*>(entry("txtName"));
-        auto* date = qobject_cast<QComboBox*>(entry("cmbDate"));
-        auto* month = qobject_cast<QComboBox*>(entry("cmbMonth"));
-        auto* year = qobject_cast<QComboBox*>(entry("cmbYear"));
-        auto* time = qobject_cast<QComboBox*>(entry("cmbTime"));
-        QCheckBox* ticks[] = {qobject_cast<QCheckBox*>(entry("chkSign_0")), qobject_cast<QCheckBox*>(entry("chkSign_1")),
-                              qobject_cast<QCheckBox*>(entry("chkSign_2"))};
-        QVERIFY(name && date && month && year && time && ticks[0] && ticks[1] && ticks[2]);
-
-        name->setText("ANN");
-        QVERIFY(frmMain::setListText(date, "7"));
-        QVERIFY(frmMain::setListText(month, "March"));
-        QVERIFY(frmMain::setListText(year, "1990"));
-        QVERIFY(frmMain::setListText(time, "8am-10am"));
-        ticks[0]->setChecked(true); // sun sign only
-        QTest::mouseClick(input.findChild<QPushButton*>("cmdProceed"), Qt::LeftButton);
-
-        frmDisplay* display = session.displayWindow();
+        GuiFixture fx;
+        Entries ann;
+        ann.ticks = {true, false, false}; // sun sign only
+        frmDisplay* display = fx.readingFor(ann);
         QVERIFY(display);
-        QTest::mouseClick(display->findChild<QPushButton*>("cmdMainPrint"), Qt::LeftButton);
-        platform.saveFileAnswers.enqueue(path);
-        QTest::mouseClick(display->findChild<QPushButton*>("cmdSave"), Qt::LeftButton);
-        QVERIFY(platform.messages.isEmpty());
+        QTest::mouseClick(child<QPushButton>(display, "cmdMainPrint"), Qt::LeftButton);
+        fx.platform.saveFileAnswers.enqueue(path);
+        QTest::mouseClick(child<QPushButton>(display, "cmdSave"), Qt::LeftButton);
+        QVERIFY(fx.platform.messages.isEmpty());
         QVERIFY(QFile::exists(path));
-        QTest::mouseClick(display->findChild<QPushButton*>("cmdBack"), Qt::LeftButton);
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(input.isVisible());
+        fx.back();
 
-        name->setText("BOB");
-        QVERIFY(frmMain::setListText(date, "1"));
-        QVERIFY(frmMain::setListText(month, "January"));
-        QVERIFY(frmMain::setListText(year, "1900"));
-        QVERIFY(frmMain::setListText(time, "4am-6am"));
-        ticks[0]->setChecked(false);
+        Entries bob;
+        bob.name = "BOB";
+        bob.day = 1;
+        bob.month = "January";
+        bob.year = 1900;
+        bob.time = "4am-6am";
+        bob.ticks = {false, false, false};
+        QVERIFY(fx.fillEntries(bob));
 
-        platform.openFileAnswers.enqueue(path);
-        QTest::mouseClick(input.findChild<QPushButton*>("cmdOpen"), Qt::LeftButton);
-        QVERIFY2(platform.messages.isEmpty(), qPrintable(platform.messageTexts().join('|')));
-        QCOMPARE(QStringList({name->text(), date->currentText(), month->currentText(), year->currentText(),
-                              time->currentText()}),
-                 QStringList({"ANN", "7", "March", "1990", "8am-10am"}));
-        for (QCheckBox* tick : ticks)
-            QVERIFY(tick->isChecked());
-        display = session.displayWindow();
+        fx.platform.openFileAnswers.enqueue(path);
+        QTest::mouseClick(child<QPushButton>(fx.input(), "cmdOpen"), Qt::LeftButton);
+        QVERIFY2(fx.platform.messages.isEmpty(), qPrintable(fx.platform.messageTexts().join('|')));
+        QCOMPARE(fx.readEntries(), QStringList({"ANN", "7", "March", "1990", "8am-10am"}));
+        for (const char* tick : {"chkSign_0", "chkSign_1", "chkSign_2"})
+            QVERIFY(child<QCheckBox>(fx.input(), tick)->isChecked());
+        display = fx.result();
         QVERIFY(display && display->isVisible());
-        auto* tabs = display->findChild<QTabWidget*>("BodyTab");
-        QVERIFY(tabs);
+        auto* tabs = child<QTabWidget>(display, "BodyTab");
         for (int tab = 0; tab < 3; ++tab)
             QVERIFY(tabs->isTabEnabled(tab));
-        QCOMPARE(session.records().signResults.Sun, std::string("Pisces"));
-        QCOMPARE(session.records().signResults.Ascending, std::string("Taurus"));
-
-        display->cmdBack_Click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-        QVERIFY(watchdog.unexpected.isEmpty());
-        QCOMPARE(endings, 0);
+        QCOMPARE(fx.session.records().signResults.Sun, std::string("Pisces"));
+        QCOMPARE(fx.session.records().signResults.Ascending, std::string("Taurus"));
+        fx.back();
+        QCOMPARE(fx.endings, 0);
     }
 };
 

@@ -1,11 +1,7 @@
 // The result window driven through the input window, as the user gets to it: the three sign
 // tabs and their reports, tab availability, Back and the ways out, the copy guard, and the
 // printable report of the print/save panel.
-#include "common/fakeplatform.h"
-#include "common/guitest.h"
-#include "frmdisplay.h"
-#include "frmmain.h"
-#include "session.h"
+#include "tests/common/guitest.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +18,6 @@
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextEdit>
-#include <QtTest>
 
 #include <functional>
 
@@ -71,32 +66,32 @@ const QString kTaurusBody = QStringLiteral(
 void checkBlock(const QTextDocument* document, QTextCursor& from, const QString& heading, bool boldPlanet,
                 qreal pointSize = 0)
 {
-    const auto check = [&](int position, bool bold, const QColor& colour, bool underline, const QString& what) {
+    // True when the character at position has these attributes.
+    const auto has = [&](int position, bool bold, const QColor& colour, bool underline) {
         QTextCursor at(const_cast<QTextDocument*>(document));
         at.setPosition(position + 1); // the format of the character before the cursor
         const QTextCharFormat format = at.charFormat();
-        QVERIFY2(format.font().bold() == bold, qPrintable(what));
-        QVERIFY2(format.fontUnderline() == underline, qPrintable(what));
-        QVERIFY2(format.foreground().color() == colour, qPrintable(what));
-        if (pointSize > 0)
-            QVERIFY2(qFuzzyCompare(format.font().pointSizeF(), pointSize), qPrintable(what));
+        return format.font().bold() == bold && format.fontUnderline() == underline
+            && format.foreground().color() == colour
+            && (pointSize <= 0 || qFuzzyCompare(format.font().pointSizeF(), pointSize));
     };
     const auto find = [&](const QString& text) {
         from = document->find(text, from, QTextDocument::FindCaseSensitively);
-        if (from.isNull())
-            qFatal("no %s", qPrintable(text));
         return from;
     };
     const QTextCursor planetLine = find(heading);
-    check(planetLine.selectionStart(), true, kDarkRed, false, heading);
-    check(planetLine.selectionEnd(), boldPlanet, kBlack, false, QStringLiteral("planet"));
-    check(find(QStringLiteral("Health Issues")).selectionStart(), true, kDarkBlue, true, QStringLiteral("Health"));
+    QVERIFY2(!planetLine.isNull(), qPrintable(heading));
+    QVERIFY2(has(planetLine.selectionStart(), true, kDarkRed, false), qPrintable(heading));
+    QVERIFY2(has(planetLine.selectionEnd(), boldPlanet, kBlack, false), "planet");
+    QVERIFY(!find(QStringLiteral("Health Issues")).isNull());
+    QVERIFY(has(from.selectionStart(), true, kDarkBlue, true));
     for (const QString& listHeading : {QStringLiteral("Part of the Body/Glands :-"), QStringLiteral("Tendency To Illness :-"),
                                        QStringLiteral("Diet Tips :-"), QStringLiteral("Heath Tips :-"),
                                        QStringLiteral("Erogenous Zone :-")}) {
         const QTextCursor found = find(listHeading);
-        check(found.selectionStart(), true, kDarkRed, false, listHeading);
-        check(found.selectionEnd() + 1, false, kBlack, false, listHeading + QStringLiteral(" list"));
+        QVERIFY2(!found.isNull(), qPrintable(listHeading));
+        QVERIFY2(has(found.selectionStart(), true, kDarkRed, false), qPrintable(listHeading));
+        QVERIFY2(has(found.selectionEnd() + 1, false, kBlack, false), qPrintable(listHeading + QStringLiteral(" list")));
     }
 }
 
@@ -123,25 +118,21 @@ private slots:
 private:
     // A reading for ANN born in 1990, made through the input window as the user makes it.
     frmDisplay* read(bool sun = true, bool opposite = true, bool ascending = true, int day = 7,
-                     const QString& month = QStringLiteral("March"), const QString& time = QStringLiteral("8am-10am"));
-    template <typename T>
-    static T* part(QWidget* window, const char* name)
+                     const QString& month = QStringLiteral("March"), const QString& time = QStringLiteral("8am-10am"))
     {
-        T* widget = window->findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("no child %s", name);
-        return widget;
+        Entries entries;
+        entries.day = day;
+        entries.month = month;
+        entries.time = time;
+        entries.ticks = {sun, opposite, ascending};
+        return m_fx->readingFor(entries);
     }
     static int pictureNumber(QWidget* window, const char* name)
     {
-        return part<QLabel>(window, name)->property("pictureNumber").toInt();
+        return child<QLabel>(window, name)->property("pictureNumber").toInt();
     }
 
-    FakePlatform* m_platform = nullptr;
-    Session* m_session = nullptr;
-    frmMain* m_input = nullptr;
-    ModalWatchdog* m_watchdog = nullptr;
-    int m_endings = 0;
+    std::unique_ptr<GuiFixture> m_fx;
 };
 
 void tst_result::initTestCase()
@@ -151,77 +142,37 @@ void tst_result::initTestCase()
 
 void tst_result::init()
 {
-    m_platform = new FakePlatform;
-    m_session = new Session(*m_platform);
-    m_endings = 0;
-    m_session->setProcessEnder([this] { ++m_endings; });
-    m_input = new frmMain(*m_session);
-    m_session->setMainWindow(m_input);
-    m_input->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_input));
-    m_watchdog = new ModalWatchdog;
+    m_fx = std::make_unique<GuiFixture>();
 }
 
 void tst_result::cleanup()
 {
-    QVERIFY2(m_watchdog->unexpected.isEmpty(), qPrintable(m_watchdog->unexpected.join(QLatin1Char(','))));
-    delete m_watchdog;
-    if (frmDisplay* display = m_session->displayWindow())
-        display->cmdBack_Click();
-    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    delete m_input;
-    delete m_session;
-    delete m_platform;
-}
-
-frmDisplay* tst_result::read(bool sun, bool opposite, bool ascending, int day, const QString& month,
-                             const QString& time)
-{
-    auto* nameBox = part<QLineEdit>(m_input, "txtName");
-    nameBox->clear();
-    QTest::keyClicks(nameBox, QStringLiteral("ann"));
-    const QPair<const char*, QString> choices[] = {
-        {"cmbDate", QString::number(day)}, {"cmbMonth", month}, {"cmbYear", QStringLiteral("1990")}, {"cmbTime", time}};
-    for (const auto& choice : choices) {
-        auto* list = part<QComboBox>(m_input, choice.first);
-        const int index = list->findText(choice.second);
-        if (index < 0)
-            qFatal("%s has no entry %s", choice.first, qPrintable(choice.second));
-        list->setCurrentIndex(index);
-    }
-    part<QCheckBox>(m_input, "chkSign_0")->setChecked(sun);
-    part<QCheckBox>(m_input, "chkSign_1")->setChecked(opposite);
-    part<QCheckBox>(m_input, "chkSign_2")->setChecked(ascending);
-    QTest::mouseClick(part<QPushButton>(m_input, "cmdProceed"), Qt::LeftButton);
-    frmDisplay* display = m_session->displayWindow();
-    if (display && !QTest::qWaitForWindowExposed(display))
-        return nullptr;
-    return display;
+    m_fx.reset();
 }
 
 void tst_result::workedExample()
 {
     frmDisplay* display = read();
     QVERIFY(display);
-    QVERIFY(!m_input->isVisible());
+    QVERIFY(!m_fx->input()->isVisible());
     QVERIFY(QApplication::topLevelWidgets().contains(display));
 
-    QCOMPARE(part<QLabel>(display, "lblYourSunSign")->text(), QStringLiteral("Pisces"));
-    QCOMPARE(part<QLabel>(display, "lblYourOppositeSign")->text(), QStringLiteral("Leo"));
-    QCOMPARE(part<QLabel>(display, "lblYourAscendingSign")->text(), QStringLiteral("Taurus"));
+    QCOMPARE(child<QLabel>(display, "lblYourSunSign")->text(), QStringLiteral("Pisces"));
+    QCOMPARE(child<QLabel>(display, "lblYourOppositeSign")->text(), QStringLiteral("Leo"));
+    QCOMPARE(child<QLabel>(display, "lblYourAscendingSign")->text(), QStringLiteral("Taurus"));
     QCOMPARE(pictureNumber(display, "picSunSign"), 12);
     QCOMPARE(pictureNumber(display, "picOppositeSign"), 5);
     QCOMPARE(pictureNumber(display, "picAscendentSign"), 2);
-    QVERIFY(!part<QLabel>(display, "picSunSign")->property("pixmap").value<QPixmap>().isNull());
+    QVERIFY(!child<QLabel>(display, "picSunSign")->property("pixmap").value<QPixmap>().isNull());
 
-    auto* tabs = part<QTabWidget>(display, "BodyTab");
+    auto* tabs = child<QTabWidget>(display, "BodyTab");
     QCOMPARE(tabs->tabText(tabs->currentIndex()), QStringLiteral("Ascending Sign"));
 
-    auto* sun = part<QTextEdit>(display, "RTBSunSign");
+    auto* sun = child<QTextEdit>(display, "RTBSunSign");
     QCOMPARE(sun->toPlainText(), QStringLiteral("Ruling Planet for your Sun Sign is :-") + kPiscesBody);
-    QCOMPARE(part<QTextEdit>(display, "RTBOppositeSign")->toPlainText(),
+    QCOMPARE(child<QTextEdit>(display, "RTBOppositeSign")->toPlainText(),
              QStringLiteral("Ruling Planet for your Opposite Sign is :-") + kLeoBody);
-    auto* ascending = part<QTextEdit>(display, "RTBAscendentSign");
+    auto* ascending = child<QTextEdit>(display, "RTBAscendentSign");
     QCOMPARE(ascending->toPlainText(), QStringLiteral("Ruling Planet for your Ascendant Sign is :-") + kTaurusBody);
     QTextCursor from(sun->document());
     checkBlock(sun->document(), from, QStringLiteral("Ruling Planet for your Sun Sign is :-"), false);
@@ -235,12 +186,12 @@ void tst_result::capricornNewYear()
 {
     frmDisplay* display = read(true, true, true, 1, QStringLiteral("January"), QStringLiteral("4am-6am"));
     QVERIFY(display);
-    const SignResults& signs = m_session->records().signResults;
+    const SignResults& signs = m_fx->session.records().signResults;
     QCOMPARE(signs.Sun, std::string("Capricorn"));
     QCOMPARE(signs.AscendingKey, std::string("Capricorn-4am-6am"));
     QCOMPARE(signs.Ascending, std::string("Capricorn"));
     QCOMPARE(signs.Opposite, std::string("Gemini"));
-    QCOMPARE(part<QLabel>(display, "lblYourOppositeSign")->text(), QStringLiteral("Gemini"));
+    QCOMPARE(child<QLabel>(display, "lblYourOppositeSign")->text(), QStringLiteral("Gemini"));
     QCOMPARE(pictureNumber(display, "picSunSign"), 10);
     QCOMPARE(pictureNumber(display, "picOppositeSign"), 3);
     QCOMPARE(pictureNumber(display, "picAscendentSign"), 10);
@@ -265,7 +216,7 @@ void tst_result::onlyTickedTabsOpen()
     QFETCH(int, current);
     frmDisplay* display = read(sun, opposite, ascending);
     QVERIFY(display);
-    auto* tabs = part<QTabWidget>(display, "BodyTab");
+    auto* tabs = child<QTabWidget>(display, "BodyTab");
     const bool ticked[] = {sun, opposite, ascending};
     for (int tab = 0; tab < 3; ++tab) {
         QCOMPARE(tabs->isTabEnabled(tab), ticked[tab]);
@@ -275,7 +226,7 @@ void tst_result::onlyTickedTabsOpen()
     QVERIFY(tabs->currentWidget()->isVisible());
     // Every reading is built whatever the ticks; they only decide what can be opened.
     for (const char* box : {"RTBSunSign", "RTBOppositeSign", "RTBAscendentSign"})
-        QVERIFY(!part<QTextEdit>(display, box)->toPlainText().isEmpty());
+        QVERIFY(!child<QTextEdit>(display, box)->toPlainText().isEmpty());
     // Stepping through the tabs with the keyboard stays on the ticked ones.
     for (int step = 0; step < 4; ++step) {
         QTest::keyClick(tabs, Qt::Key_Tab, Qt::ControlModifier);
@@ -287,30 +238,30 @@ void tst_result::backKeepsEntriesAndNextReadingStartsFresh()
 {
     QPointer<frmDisplay> first = read();
     QVERIFY(first);
-    QTest::mouseClick(part<QPushButton>(first, "cmdMainPrint"), Qt::LeftButton);
-    QVERIFY(!part<QPushButton>(first, "cmdMainPrint")->isEnabled());
+    QTest::mouseClick(child<QPushButton>(first, "cmdMainPrint"), Qt::LeftButton);
+    QVERIFY(!child<QPushButton>(first, "cmdMainPrint")->isEnabled());
 
-    QTest::mouseClick(part<QPushButton>(first, "cmdBack"), Qt::LeftButton);
-    QVERIFY(!m_session->displayWindow());
-    QVERIFY(m_input->isVisible());
+    QTest::mouseClick(child<QPushButton>(first, "cmdBack"), Qt::LeftButton);
+    QVERIFY(!m_fx->session.resultWindow());
+    QVERIFY(m_fx->input()->isVisible());
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!first);
-    QCOMPARE(m_endings, 0);
-    QString entries = part<QLineEdit>(m_input, "txtName")->text();
+    QCOMPARE(m_fx->endings, 0);
+    QString entries = child<QLineEdit>(m_fx->input(), "txtName")->text();
     for (const char* list : {"cmbDate", "cmbMonth", "cmbYear", "cmbTime"})
-        entries += QLatin1Char(' ') + part<QComboBox>(m_input, list)->currentText();
+        entries += QLatin1Char(' ') + child<QComboBox>(m_fx->input(), list)->currentText();
     QCOMPARE(entries, QStringLiteral("ANN 7 March 1990 8am-10am"));
-    QVERIFY(part<QCheckBox>(m_input, "chkSign_1")->isChecked());
+    QVERIFY(child<QCheckBox>(m_fx->input(), "chkSign_1")->isChecked());
 
     frmDisplay* second = read(true, true, true, 1, QStringLiteral("January"), QStringLiteral("4am-6am"));
     QVERIFY(second);
-    const QString sunText = part<QTextEdit>(second, "RTBSunSign")->toPlainText();
+    const QString sunText = child<QTextEdit>(second, "RTBSunSign")->toPlainText();
     QVERIFY(sunText.startsWith(QStringLiteral("Ruling Planet for your Sun Sign is :-Saturn\n")));
     QCOMPARE(sunText.count(QStringLiteral("Ruling Planet")), 1);
-    QVERIFY(part<QPushButton>(second, "cmdMainPrint")->isEnabled());
-    QVERIFY(part<QTextEdit>(second, "RTBSave")->toPlainText().isEmpty());
-    QVERIFY(part<QWidget>(second, "fraTab")->isVisible());
-    QVERIFY(!part<QWidget>(second, "fraSave")->isVisible());
+    QVERIFY(child<QPushButton>(second, "cmdMainPrint")->isEnabled());
+    QVERIFY(child<QTextEdit>(second, "RTBSave")->toPlainText().isEmpty());
+    QVERIFY(child<QWidget>(second, "fraTab")->isVisible());
+    QVERIFY(!child<QWidget>(second, "fraSave")->isVisible());
 }
 
 void tst_result::waysOut_data()
@@ -339,14 +290,14 @@ void tst_result::waysOut()
     } else if (how == QLatin1String("close")) {
         display->close();
     } else if (how.startsWith(QLatin1String("mnu"))) {
-        part<QAction>(display, qPrintable(how))->trigger();
+        child<QAction>(display, qPrintable(how))->trigger();
     } else {
-        QTest::mouseClick(part<QPushButton>(display, qPrintable(how)), Qt::LeftButton);
+        QTest::mouseClick(child<QPushButton>(display, qPrintable(how)), Qt::LeftButton);
     }
     // An access key clicks its button after a short animation, hence the wait.
     QTRY_VERIFY(!display || !display->isVisible());
-    QCOMPARE(m_endings, ends ? 1 : 0);
-    QCOMPARE(m_input->isVisible(), !ends);
+    QCOMPARE(m_fx->endings, ends ? 1 : 0);
+    QCOMPARE(m_fx->input()->isVisible(), !ends);
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QVERIFY(!display);
 }
@@ -360,8 +311,8 @@ void tst_result::copyGuardEmptiesClipboard()
 
     frmDisplay* display = read();
     QVERIFY(display);
-    auto* sun = part<QTextEdit>(display, "RTBSunSign");
-    part<QTabWidget>(display, "BodyTab")->setCurrentIndex(SunTab);
+    auto* sun = child<QTextEdit>(display, "RTBSunSign");
+    child<QTabWidget>(display, "BodyTab")->setCurrentIndex(SunTab);
 
     // Copying with the keyboard is allowed; the next mouse movement over the box undoes it.
     sun->setFocus();
@@ -376,12 +327,12 @@ void tst_result::copyGuardEmptiesClipboard()
 
     // So do a press, a release, any change of a box's text (building the report included), and
     // a movement over the print/save panel's box.
-    auto* report = part<QTextEdit>(display, "RTBSave");
+    auto* report = child<QTextEdit>(display, "RTBSave");
     const std::function<void()> actions[] = {
         [&] { QTest::mousePress(sun->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(20, 20)); },
         [&] { QTest::mouseRelease(sun->viewport(), Qt::LeftButton, Qt::NoModifier, QPoint(30, 20)); },
-        [&] { part<QTextEdit>(display, "RTBAscendentSign")->append(QStringLiteral("x")); },
-        [&] { QTest::mouseClick(part<QPushButton>(display, "cmdMainPrint"), Qt::LeftButton); },
+        [&] { child<QTextEdit>(display, "RTBAscendentSign")->append(QStringLiteral("x")); },
+        [&] { QTest::mouseClick(child<QPushButton>(display, "cmdMainPrint"), Qt::LeftButton); },
         [&] { QTest::mouseMove(report->viewport(), QPoint(50, 50)); },
     };
     for (const auto& action : actions) {
@@ -395,12 +346,12 @@ void tst_result::printableReportHasAllThreeSigns()
 {
     frmDisplay* display = read(true, false, false);
     QVERIFY(display);
-    auto* mainPrint = part<QPushButton>(display, "cmdMainPrint");
+    auto* mainPrint = child<QPushButton>(display, "cmdMainPrint");
     QTest::mouseClick(mainPrint, Qt::LeftButton);
     QVERIFY(!mainPrint->isEnabled());
-    QVERIFY(part<QWidget>(display, "fraSave")->isVisible() && !part<QWidget>(display, "fraTab")->isVisible());
+    QVERIFY(child<QWidget>(display, "fraSave")->isVisible() && !child<QWidget>(display, "fraTab")->isVisible());
 
-    auto* report = part<QTextEdit>(display, "RTBSave");
+    auto* report = child<QTextEdit>(display, "RTBSave");
     QCOMPARE(report->toPlainText(),
              QStringLiteral("Ruling Planet for your Sun Sign is :- ") + kPiscesBody + QLatin1Char('\n')
                  + QStringLiteral("Ruling Planet for your Opposite Sign is :- ") + kLeoBody + QLatin1Char('\n')
@@ -410,22 +361,22 @@ void tst_result::printableReportHasAllThreeSigns()
     checkBlock(report->document(), from, QStringLiteral("Ruling Planet for your Opposite Sign is :- "), true, 12);
     checkBlock(report->document(), from, QStringLiteral("Ruling Planet for your Ascendent Sign is :-"), true, 12);
     // The look-ups leave the last sign's entry behind, as printing always has.
-    QCOMPARE(m_session->records().catalogueFields.RulingPlanet, std::string("Venus"));
+    QCOMPARE(m_fx->session.records().catalogueFields.RulingPlanet, std::string("Venus"));
 
     // The panel's buttons hand the report and the birth details to printing and saving.
-    QTest::mouseClick(part<QPushButton>(display, "cmdPrint"), Qt::LeftButton);
-    QCOMPARE(m_platform->printDialogs, 1);
-    QVERIFY(!m_platform->lastPrintHadSelection);
+    QTest::mouseClick(child<QPushButton>(display, "cmdPrint"), Qt::LeftButton);
+    QCOMPARE(m_fx->platform.printDialogs, 1);
+    QVERIFY(!m_fx->platform.lastPrintHadSelection);
     report->selectAll();
     // Only the panel's "&Print" is left for Alt+P once the bottom one is disabled.
     display->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(display));
     QTest::keyClick(display, Qt::Key_P, Qt::AltModifier);
-    QTRY_COMPARE(m_platform->printDialogs, 2);
-    QVERIFY(m_platform->lastPrintHadSelection);
-    QTest::mouseClick(part<QPushButton>(display, "cmdSave"), Qt::LeftButton);
-    QCOMPARE(m_platform->saveDialogs.size(), 1);
-    QVERIFY(m_platform->messages.isEmpty());
+    QTRY_COMPARE(m_fx->platform.printDialogs, 2);
+    QVERIFY(m_fx->platform.lastPrintHadSelection);
+    QTest::mouseClick(child<QPushButton>(display, "cmdSave"), Qt::LeftButton);
+    QCOMPARE(m_fx->platform.saveDialogs.size(), 1);
+    QVERIFY(m_fx->platform.messages.isEmpty());
 }
 
 QTEST_MAIN(tst_result)

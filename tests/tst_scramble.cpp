@@ -1,5 +1,5 @@
 // The character shift for stored text and the Windows-1252 conversion at its edge.
-#include "app/scramble.h"
+#include "storage/scramble.h"
 
 #include <QtTest>
 

@@ -1,8 +1,8 @@
 // The start-up update reminder and the one setting it keeps.
-#include "app/scramble.h"
+#include "storage/scramble.h"
 #include "app/updatecheck.h"
-#include "app/weblinks.h"
-#include "common/fakeplatform.h"
+#include "ui/weblinks.h"
+#include "tests/common/fakeplatform.h"
 
 #include <QtTest>
 

@@ -1,11 +1,8 @@
 // The commands and labels that open web pages, the promotional label drawn at start-up, and
 // the About box.
-#include "app/frmabout.h"
-#include "app/weblinks.h"
-#include "common/fakeplatform.h"
-#include "common/guitest.h"
-#include "frmdisplay.h"
-#include "frmmain.h"
+#include "tests/common/guitest.h"
+#include "ui/about/frmabout.h"
+#include "ui/weblinks.h"
 
 #include <QAction>
 #include <QApplication>
@@ -13,7 +10,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QtTest>
 
 Q_DECLARE_METATYPE(WebPage)
 
@@ -33,43 +29,18 @@ private slots:
     void aboutBox();
 
 private:
-    QWidget* resultWindow();
-
-    std::unique_ptr<FakePlatform> m_platform;
-    std::unique_ptr<Session> m_session;
-    std::unique_ptr<frmMain> m_window;
-    int m_endings = 0;
+    std::unique_ptr<GuiFixture> m_fx;
 };
 
 void TestWebLinks::init()
 {
-    m_platform = std::make_unique<FakePlatform>();
-    m_session = std::make_unique<Session>(*m_platform);
-    m_endings = 0;
-    m_session->setProcessEnder([this] { ++m_endings; });
-    m_window = std::make_unique<frmMain>(*m_session);
-    m_session->setMainWindow(m_window.get());
-    m_window->show();
-    QVERIFY(QTest::qWaitForWindowExposed(m_window.get()));
+    m_fx = std::make_unique<GuiFixture>();
 }
 
 void TestWebLinks::cleanup()
 {
-    if (frmDisplay* display = m_session->displayWindow()) {
-        display->cmdBack_Click();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
-    m_window.reset();
-    QCOMPARE(m_endings, 0);
-}
-
-// A reading brings up the result window.
-QWidget* TestWebLinks::resultWindow()
-{
-    m_window->findChild<QLineEdit*>(QStringLiteral("txtName"))->setText(QStringLiteral("ANN"));
-    m_window->findChild<QCheckBox*>(QStringLiteral("chkSign_0"))->setChecked(true);
-    QTest::mouseClick(m_window->findChild<QPushButton*>(QStringLiteral("cmdProceed")), Qt::LeftButton);
-    return m_session->displayWindow();
+    QCOMPARE(m_fx->endings, 0);
+    m_fx.reset();
 }
 
 void TestWebLinks::eachCommandOpensItsPage_data()
@@ -99,7 +70,7 @@ void TestWebLinks::eachCommandOpensItsPage()
     QFETCH(QString, control);
     QFETCH(WebPage, page);
 
-    QWidget* window = onResult ? resultWindow() : m_window.get();
+    QWidget* window = onResult ? static_cast<QWidget*>(m_fx->readingFor()) : m_fx->input();
     QVERIFY(window);
 
     if (auto* action = window->findChild<QAction*>(control)) {
@@ -111,8 +82,8 @@ void TestWebLinks::eachCommandOpensItsPage()
         QVERIFY(label);
         QTest::mouseClick(label, Qt::LeftButton);
     }
-    QCOMPARE(m_platform->openedUrls, QList<QUrl>{QUrl(webAddress(page))});
-    QVERIFY(m_platform->messages.isEmpty());
+    QCOMPARE(m_fx->platform.openedUrls, QList<QUrl>{QUrl(webAddress(page))});
+    QVERIFY(m_fx->platform.messages.isEmpty());
     QVERIFY(window->isVisible());
 }
 
@@ -136,16 +107,16 @@ void TestWebLinks::promotionLabelFollowsDraw()
 
     // Start from the other order, so that a draw that does nothing is caught.
     const QString back = front == QLatin1String("lblCobrand") ? QStringLiteral("lblFullBrand") : QStringLiteral("lblCobrand");
-    m_window->findChild<QLabel*>(back)->raise();
+    m_fx->input()->findChild<QLabel*>(back)->raise();
 
-    ChoosePromotionLabel(m_window.get(), draw);
-    auto* label = m_window->findChild<QLabel*>(front);
+    ChoosePromotionLabel(m_fx->input(), draw);
+    auto* label = m_fx->input()->findChild<QLabel*>(front);
     QWidget* parent = label->parentWidget();
     auto* hit = parent->childAt(label->geometry().center());
     QVERIFY(hit);
     QCOMPARE(hit->objectName(), front);
     QTest::mouseClick(hit, Qt::LeftButton);
-    QCOMPARE(m_platform->openedUrls, QList<QUrl>{QUrl(webAddress(page))});
+    QCOMPARE(m_fx->platform.openedUrls, QList<QUrl>{QUrl(webAddress(page))});
 }
 
 void TestWebLinks::drawsBringUpBothLabels()
@@ -167,7 +138,6 @@ void TestWebLinks::aboutBox_data()
 void TestWebLinks::aboutBox()
 {
     QFETCH(bool, byOK);
-    ModalWatchdog watchdog;
     QPointer<frmAbout> box;
     bool modal = false;
     bool openAfterLinks = false;
@@ -177,7 +147,7 @@ void TestWebLinks::aboutBox()
         box = qobject_cast<frmAbout*>(QApplication::activeModalWidget());
         if (!box)
             return;
-        modal = box->isModal() && box->parentWidget() == m_window.get();
+        modal = box->isModal() && box->parentWidget() == m_fx->input();
         caption = box->windowTitle();
         homeLink = box->findChild<QLabel*>(QStringLiteral("lblHomePage"))->text();
         QTest::mouseClick(box->findChild<QLabel*>(QStringLiteral("Label5")), Qt::LeftButton);
@@ -189,22 +159,22 @@ void TestWebLinks::aboutBox()
         else
             box->close();
     });
-    m_window->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
+    m_fx->input()->findChild<QAction*>(QStringLiteral("mnuAbout"))->trigger();
 
-    QVERIFY(watchdog.unexpected.isEmpty());
+    QVERIFY(m_fx->watchdog.unexpected.isEmpty());
     QVERIFY(modal);
     QCOMPARE(caption, QStringLiteral("Corvane Body Astrology v1.0"));
     QVERIFY(openAfterLinks);
     // The box and the input window's banner name the address that the link opens.
     const QString host = QUrl(webAddress(WebPage::MakerHome)).host();
     QCOMPARE(homeLink, QStringLiteral("Click here to visit ") + host);
-    QVERIFY(m_window->findChild<QLabel*>(QStringLiteral("Label61"))->text().contains(host));
-    QCOMPARE(m_platform->openedUrls,
+    QVERIFY(m_fx->input()->findChild<QLabel*>(QStringLiteral("Label61"))->text().contains(host));
+    QCOMPARE(m_fx->platform.openedUrls,
              (QList<QUrl>{QUrl(webAddress(WebPage::FullBranding)), QUrl(webAddress(WebPage::MakerHome))}));
     // Closed and discarded; the program goes on.
     QVERIFY(box.isNull());
-    QVERIFY(m_window->isVisible());
-    QCOMPARE(m_endings, 0);
+    QVERIFY(m_fx->input()->isVisible());
+    QCOMPARE(m_fx->endings, 0);
 }
 
 QTEST_MAIN(TestWebLinks)

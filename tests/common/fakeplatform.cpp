@@ -1,4 +1,4 @@
-#include "common/fakeplatform.h"
+#include "tests/common/fakeplatform.h"
 
 QMessageBox::StandardButton FakePlatform::showMessage(QWidget*, QMessageBox::Icon icon, const QString& text,
                                                       QMessageBox::StandardButtons buttons)

@@ -2,7 +2,7 @@
 // and answers from queues that the test fills beforehand.
 #pragma once
 
-#include "app/platform.h"
+#include "ui/platform.h"
 
 #include <QList>
 #include <QQueue>

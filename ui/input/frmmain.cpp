@@ -1,14 +1,13 @@
-#include "frmmain.h"
+#include "ui/input/frmmain.h"
 #include "ui_frmmain.h"
 
-#include "clicklabel.h"
 #include "core/zodiac.h"
-#include "frmdisplay.h"
-#include "look.h"
-#include "readingfile.h"
-#include "reports.h"
-#include "session.h"
-#include "weblinks.h"
+#include "storage/readingfile.h"
+#include "ui/clicklabel.h"
+#include "ui/look.h"
+#include "ui/platform.h"
+#include "ui/weblinks.h"
+#include "ui/windowcontext.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -36,11 +35,6 @@ QString trimBlanks(const QString& text)
 std::string toStd(const QString& text)
 {
     return text.toUtf8().toStdString();
-}
-
-QString fromStd(const std::string& text)
-{
-    return QString::fromUtf8(text.c_str(), static_cast<int>(text.size()));
 }
 
 // Paints a push button's caption word-wrapped inside the button (QPushButton draws one line),
@@ -74,10 +68,10 @@ protected:
 
 } // namespace
 
-frmMain::frmMain(Session& session, QWidget* parent)
+frmMain::frmMain(WindowContext& context, QWidget* parent)
     : QMainWindow(parent)
     , ui(new Ui::frmMain)
-    , m_session(session)
+    , m_context(context)
 {
     // The font is set before the controls exist, so they inherit it instead of being re-laid out.
     setFont(look::verdana(8.25));
@@ -125,9 +119,9 @@ frmMain::frmMain(Session& session, QWidget* parent)
     connect(ui->cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
     connect(ui->mnuExit, &QAction::triggered, this, &frmMain::cmdExit_Click);
 
-    connectWebLinks(this, m_session);
+    connectWebLinks(this, m_context);
     // The description label also leads to the full-branding offer, with the ordinary pointer.
-    Session* s = &m_session;
+    WindowContext* s = &m_context;
     makeClickable(ui->Label2, [s] { s->openPage(WebPage::FullBranding); }, false);
 
     Form_Load();
@@ -166,7 +160,7 @@ int frmMain::txtName_KeyPress(int keyAscii)
     if (!letter) {
         if (keyAscii == 8 || keyAscii == 13 || keyAscii == 32)
             return keyAscii;
-        m_session.platform().showMessage(this, QMessageBox::Information,
+        m_context.platform().showMessage(this, QMessageBox::Information,
                                          QStringLiteral("Please Enter Only Alphabet !"));
         return 0;
     }
@@ -208,7 +202,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 bool frmMain::ValidateInput()
 {
     if (ui->txtName->text().isEmpty()) {
-        m_session.platform().showMessage(this, QMessageBox::NoIcon, QStringLiteral("Please Enter Your Name !"));
+        m_context.platform().showMessage(this, QMessageBox::NoIcon, QStringLiteral("Please Enter Your Name !"));
         ui->txtName->setFocus();
         return false;
     }
@@ -218,17 +212,17 @@ bool frmMain::ValidateInput()
     // Every fourth year is a leap year here, 1900 included: saved files may hold 29 February 1900.
     const bool leapYear = year % 4 == 0;
     if (monthIndex == 1 && ((leapYear && dayIndex >= 29) || (!leapYear && dayIndex >= 28))) {
-        m_session.platform().showMessage(this, QMessageBox::Information,
+        m_context.platform().showMessage(this, QMessageBox::Information,
                                          QStringLiteral("Please Enter Correct Date Or Month!"));
         return false;
     }
     if ((monthIndex == 3 || monthIndex == 5 || monthIndex == 8 || monthIndex == 10) && dayIndex == 30) {
-        m_session.platform().showMessage(this, QMessageBox::Information,
+        m_context.platform().showMessage(this, QMessageBox::Information,
                                          QStringLiteral("Please Enter Correct Date Or Month !"));
         return false;
     }
     if (!ui->chkSign_0->isChecked() && !ui->chkSign_1->isChecked() && !ui->chkSign_2->isChecked()) {
-        m_session.platform().showMessage(this, QMessageBox::Information,
+        m_context.platform().showMessage(this, QMessageBox::Information,
                                          QStringLiteral("Please Select To Find Sign/Signs"));
         return false;
     }
@@ -240,7 +234,7 @@ void frmMain::cmdProceed_Click()
     if (!ValidateInput())
         return;
 
-    Records& records = m_session.records();
+    Records& records = m_context.records();
     BirthDetails& details = records.birthDetails;
     details.Name = toStd(trimBlanks(ui->txtName->text()));
     details.Year = static_cast<std::int16_t>(trimBlanks(ui->cmbYear->currentText()).toInt());
@@ -253,45 +247,12 @@ void frmMain::cmdProceed_Click()
     FindSunSign(signs, ui->cmbDate->currentIndex() + 1, ui->cmbMonth->currentIndex() + 1);
     signs.AscendingKey = signs.Sun + "-" + toStd(ui->cmbTime->currentText());
 
-    // Each reading gets a fresh result window, so its boxes start empty.
-    if (frmDisplay* old = m_session.displayWindow())
-        old->cmdBack_Click();
-    auto* display = new frmDisplay(m_session);
-    m_session.setDisplayWindow(display);
-
-    display->setSignCaption(SunTab, fromStd(signs.Sun));
     FindAscendingSign(signs);
-    display->setSignCaption(AscendingTab, fromStd(signs.Ascending));
-    if (const int sun = zodiac::signNumber(signs.Sun)) {
+    // A list without a sun sign has no opposite either; the record keeps its last value.
+    if (zodiac::signNumber(signs.Sun) != 0)
         signs.Opposite = OppositeSign(signs.Sun);
-        display->setSignCaption(OppositeTab, fromStd(signs.Opposite));
-        display->setSignPicture(SunTab, sun);
-        display->setSignPicture(OppositeTab, zodiac::signNumber(signs.Opposite));
-    }
-    if (const int ascending = zodiac::signNumber(signs.Ascending))
-        display->setSignPicture(AscendingTab, ascending);
 
-    CatalogueFields& fields = records.catalogueFields;
-    LookUpBodyAstrology(fields, signs.Sun);
-    appendSignReport(*display->signReportBox(SunTab), sunPlanetHeading(), fields);
-    LookUpBodyAstrology(fields, signs.Opposite);
-    appendSignReport(*display->signReportBox(OppositeTab), oppositePlanetHeading(), fields);
-    LookUpBodyAstrology(fields, signs.Ascending);
-    appendSignReport(*display->signReportBox(AscendingTab), ascendantPlanetHeading(), fields);
-
-    const QCheckBox* ticks[] = {ui->chkSign_0, ui->chkSign_1, ui->chkSign_2};
-    for (int tab = 0; tab < 3; ++tab)
-        display->setTabAvailable(static_cast<SignTab>(tab), false);
-    for (int tab = 0; tab < 3; ++tab) {
-        if (ticks[tab]->isChecked()) {
-            display->setTabAvailable(static_cast<SignTab>(tab), true);
-            display->setCurrentTab(static_cast<SignTab>(tab));
-        }
-    }
-
-    hide();
-    display->show();
-    display->bringTabAreaToFront();
+    emit readingReady({ui->chkSign_0->isChecked(), ui->chkSign_1->isChecked(), ui->chkSign_2->isChecked()});
 }
 
 void frmMain::mnuFindZodiacRisingSign_Click()
@@ -310,7 +271,7 @@ bool frmMain::setListText(QComboBox* list, const QString& text)
 
 void frmMain::cmdOpen_Click()
 {
-    Platform& platform = m_session.platform();
+    Platform& platform = m_context.platform();
     const QString path = platform.getOpenFileName(this, QStringLiteral("Select the source file"),
                                                   QStringLiteral("Corvane Body Astrology (*.boa)"));
     if (path.isEmpty())
@@ -347,5 +308,5 @@ void frmMain::cmdExit_Click()
 void frmMain::closeEvent(QCloseEvent* event)
 {
     event->accept();
-    m_session.EndProgram();
+    emit endRequested();
 }

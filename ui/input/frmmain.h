@@ -1,9 +1,12 @@
 // The input window: name, birth date and time, the signs to find, and the reading command.
 #pragma once
 
+#include "core/records.h"
+
 #include <QMainWindow>
 
-class Session;
+class QComboBox;
+class WindowContext;
 namespace Ui {
 class frmMain;
 }
@@ -11,7 +14,7 @@ class frmMain;
 class frmMain : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmMain(Session& session, QWidget* parent = nullptr);
+    explicit frmMain(WindowContext& context, QWidget* parent = nullptr);
     ~frmMain() override;
 
     // True when the entries may be used for a reading; otherwise the user has been told why.
@@ -19,7 +22,13 @@ public:
 
     // For reopening a saved reading: set a list to one of its entries. A text the list
     // does not hold is refused and leaves the selection as it was.
-    static bool setListText(class QComboBox* list, const QString& text);
+    static bool setListText(QComboBox* list, const QString& text);
+
+signals:
+    // The entries passed and the reading is in the records: show it, with these signs' tabs.
+    void readingReady(const SignTicks& ticks);
+    // The window was closed: the program ends.
+    void endRequested();
 
 public slots:
     void cmdProceed_Click();
@@ -37,5 +46,5 @@ private:
     void Form_Load();
 
     Ui::frmMain* ui;
-    Session& m_session;
+    WindowContext& m_context;
 };

@@ -1,14 +1,13 @@
-#include "frmdisplay.h"
+#include "ui/result/frmdisplay.h"
 #include "ui_frmdisplay.h"
 
-#include "clicklabel.h"
-#include "frmmain.h"
-#include "look.h"
-#include "printing.h"
-#include "readingfile.h"
-#include "reports.h"
-#include "session.h"
-#include "weblinks.h"
+#include "core/zodiac.h"
+#include "ui/clicklabel.h"
+#include "ui/look.h"
+#include "ui/result/printing.h"
+#include "ui/result/reports.h"
+#include "ui/weblinks.h"
+#include "ui/windowcontext.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -16,7 +15,6 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
-#include <QScreen>
 #include <QSvgRenderer>
 #include <QTabBar>
 #include <QTextEdit>
@@ -35,10 +33,10 @@ QString picturePath(int number)
 
 } // namespace
 
-frmDisplay::frmDisplay(Session& session, QWidget* parent)
+frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
     : QMainWindow(parent)
     , ui(new Ui::frmDisplay)
-    , m_session(session)
+    , m_context(context)
 {
     // The font is set before the controls exist, so they inherit it instead of being re-laid out.
     setFont(look::verdana(8.25));
@@ -114,15 +112,51 @@ frmDisplay::frmDisplay(Session& session, QWidget* parent)
     connect(ui->cmdPrint, &QPushButton::clicked, this, &frmDisplay::cmdPrint_Click);
     connect(ui->cmdSave, &QPushButton::clicked, this, &frmDisplay::cmdSave_Click);
 
-    connectWebLinks(this, m_session);
+    connectWebLinks(this, m_context);
     // The sun tab's heading also leads to the full-branding offer, with the ordinary pointer.
-    Session* s = &m_session;
+    WindowContext* s = &m_context;
     makeClickable(ui->Label1, [s] { s->openPage(WebPage::FullBranding); }, false);
 }
 
 frmDisplay::~frmDisplay()
 {
     delete ui;
+}
+
+void frmDisplay::showReading(const SignTicks& ticks)
+{
+    Records& records = m_context.records();
+    const SignResults& signs = records.signResults;
+    auto text = [](const std::string& name) { return QString::fromStdString(name); };
+
+    setSignCaption(SunTab, text(signs.Sun));
+    setSignCaption(AscendingTab, text(signs.Ascending));
+    // Without a sun sign there is no opposite sign either; its caption and pictures stay blank.
+    if (const int sun = zodiac::signNumber(signs.Sun)) {
+        setSignCaption(OppositeTab, text(signs.Opposite));
+        setSignPicture(SunTab, sun);
+        setSignPicture(OppositeTab, zodiac::signNumber(signs.Opposite));
+    }
+    setSignPicture(AscendingTab, zodiac::signNumber(signs.Ascending));
+
+    CatalogueFields& fields = records.catalogueFields;
+    LookUpBodyAstrology(fields, signs.Sun);
+    appendSignReport(*ui->RTBSunSign, sunPlanetHeading(), fields);
+    LookUpBodyAstrology(fields, signs.Opposite);
+    appendSignReport(*ui->RTBOppositeSign, oppositePlanetHeading(), fields);
+    LookUpBodyAstrology(fields, signs.Ascending);
+    appendSignReport(*ui->RTBAscendentSign, ascendantPlanetHeading(), fields);
+
+    // Every reading is built; the ticks only decide which tabs open, the last ticked current.
+    for (int tab = 0; tab < 3; ++tab)
+        setTabAvailable(static_cast<SignTab>(tab), false);
+    for (int tab = 0; tab < 3; ++tab) {
+        if (ticks[tab]) {
+            setTabAvailable(static_cast<SignTab>(tab), true);
+            ui->BodyTab->setCurrentIndex(tab);
+        }
+    }
+    bringTabAreaToFront();
 }
 
 QLabel* frmDisplay::signPicture(SignTab tab) const
@@ -218,12 +252,6 @@ void frmDisplay::setTabAvailable(SignTab tab, bool available)
     }
 }
 
-void frmDisplay::setCurrentTab(SignTab tab)
-{
-    if (ui->BodyTab->isTabEnabled(tab))
-        ui->BodyTab->setCurrentIndex(tab);
-}
-
 void frmDisplay::bringTabAreaToFront()
 {
     // The panel behind is hidden as well as covered, so its buttons' access keys cannot
@@ -236,12 +264,8 @@ void frmDisplay::bringTabAreaToFront()
 void frmDisplay::cmdBack_Click()
 {
     m_closingByBack = true;
-    if (m_session.displayWindow() == this)
-        m_session.setDisplayWindow(nullptr);
     close();
-    // The input window was only hidden, so it still holds what the user entered.
-    if (frmMain* input = m_session.mainWindow())
-        input->show();
+    emit backRequested();
 }
 
 void frmDisplay::cmdExit_Click()
@@ -256,40 +280,33 @@ void frmDisplay::cmdMainPrint_Click()
     ui->fraTab->hide();
     // The report is built once per window; a new reading brings a new window.
     ui->cmdMainPrint->setEnabled(false);
-    appendPrintableReport(*ui->RTBSave, m_session.records());
+    appendPrintableReport(*ui->RTBSave, m_context.records());
 }
 
 void frmDisplay::cmdPrint_Click()
 {
-    printRichText(*ui->RTBSave, m_session.platform(), this);
+    printRichText(*ui->RTBSave, m_context.platform(), this);
 }
 
 void frmDisplay::cmdSave_Click()
 {
-    saveReadingAs(m_session.records().birthDetails, m_session.platform(), this);
+    saveReadingAs(m_context.records().birthDetails, m_context.platform(), this);
 }
 
 void frmDisplay::closeEvent(QCloseEvent* event)
 {
     event->accept();
     if (!m_closingByBack)
-        m_session.EndProgram();
+        emit endRequested();
 }
 
 void frmDisplay::showEvent(QShowEvent* event)
 {
-    if (!m_placed) {
-        m_placed = true;
-        // Centred on the screen the user is working on: the input window's.
-        QScreen* screen = m_session.mainWindow() ? m_session.mainWindow()->screen() : nullptr;
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
-        if (screen) {
-            const QRect area = screen->availableGeometry();
-            move(area.center() - QPoint(width() / 2, height() / 2));
-        }
-        if (QWindow* window = windowHandle())
+    if (!m_watchingScreen) {
+        if (QWindow* window = windowHandle()) {
+            m_watchingScreen = true;
             connect(window, &QWindow::screenChanged, this, &frmDisplay::renderPictures);
+        }
     }
     QMainWindow::showEvent(event);
     renderPictures();

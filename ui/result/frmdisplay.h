@@ -3,9 +3,11 @@
 
 #include <QMainWindow>
 
+#include "core/records.h"
+
 class QLabel;
 class QTextEdit;
-class Session;
+class WindowContext;
 namespace Ui {
 class frmDisplay;
 }
@@ -16,16 +18,19 @@ enum SignTab { SunTab = 0, OppositeTab = 1, AscendingTab = 2 };
 class frmDisplay : public QMainWindow {
     Q_OBJECT
 public:
-    explicit frmDisplay(Session& session, QWidget* parent = nullptr);
+    explicit frmDisplay(WindowContext& context, QWidget* parent = nullptr);
     ~frmDisplay() override;
 
-    // What the reading command writes before it shows the window.
-    void setSignCaption(SignTab tab, const QString& signName);
-    void setSignPicture(SignTab tab, int pictureNumber);
-    QTextEdit* signReportBox(SignTab tab) const;
-    void setTabAvailable(SignTab tab, bool available);
-    void setCurrentTab(SignTab tab);
-    void bringTabAreaToFront();
+    // Fills the window, before it is shown, from the reading in the records: the three sign
+    // names, pictures and reports, and the tabs of the ticked signs (the last ticked is current).
+    // Looks each sign up in the catalogue, so the records' catalogue fields end on the ascending sign.
+    void showReading(const SignTicks& ticks);
+
+signals:
+    // Back: this window is closing and the input window should come back.
+    void backRequested();
+    // Any other way of closing it: the program ends.
+    void endRequested();
 
 public slots:
     void cmdBack_Click();
@@ -40,6 +45,11 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void setSignCaption(SignTab tab, const QString& signName);
+    void setSignPicture(SignTab tab, int pictureNumber);
+    QTextEdit* signReportBox(SignTab tab) const;
+    void setTabAvailable(SignTab tab, bool available);
+    void bringTabAreaToFront();
     QLabel* signPicture(SignTab tab) const;
     QLabel* signNameLabel(SignTab tab) const;
     // Renders the picture a label stands for (its "pictureNumber") at the screen's pixel ratio.
@@ -49,7 +59,7 @@ private:
     static void clearClipboard();
 
     Ui::frmDisplay* ui;
-    Session& m_session;
+    WindowContext& m_context;
     bool m_closingByBack = false;
-    bool m_placed = false;
+    bool m_watchingScreen = false;
 };

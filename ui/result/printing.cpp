@@ -1,7 +1,9 @@
-#include "printing.h"
+#include "ui/result/printing.h"
 
-#include "app/platform.h"
+#include "storage/readingfile.h"
+#include "ui/platform.h"
 
+#include <QDir>
 #include <QPrinter>
 #include <QTextEdit>
 
@@ -18,4 +20,19 @@ void printRichText(QTextEdit& box, Platform& platform, QWidget* parent)
     printer.setPrintRange(hasSelection ? QPrinter::Selection : QPrinter::AllPages);
     printer.setFromTo(0, 0);
     box.print(&printer);
+}
+
+void saveReadingAs(const BirthDetails& details, Platform& platform, QWidget* parent)
+{
+    const QString path = platform.getSaveFileName(parent, QStringLiteral("Corvane Body Astrology"),
+                                                  QStringLiteral("Corvane Body Astrology (*.boa)"),
+                                                  QStringLiteral("boa"));
+    if (path.isEmpty())
+        return;
+    QString error;
+    if (!writeReadingFile(path, details, &error)) {
+        platform.showMessage(parent, QMessageBox::Critical,
+                             QStringLiteral("The file %1 could not be saved.\n%2")
+                                 .arg(QDir::toNativeSeparators(path), error));
+    }
 }

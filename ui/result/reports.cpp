@@ -1,4 +1,4 @@
-#include "reports.h"
+#include "ui/result/reports.h"
 
 #include "core/zodiac.h"
 

@@ -1,16 +1,16 @@
-#include "frmabout.h"
+#include "ui/about/frmabout.h"
 #include "ui_frmabout.h"
 
-#include "clicklabel.h"
-#include "look.h"
-#include "session.h"
-#include "weblinks.h"
+#include "ui/clicklabel.h"
+#include "ui/look.h"
+#include "ui/weblinks.h"
+#include "ui/windowcontext.h"
 
 #include <QIcon>
 #include <QPointer>
 #include <QUrl>
 
-frmAbout::frmAbout(Session& session, QWidget* parent)
+frmAbout::frmAbout(WindowContext& context, QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::frmAbout)
 {
@@ -37,7 +37,7 @@ frmAbout::frmAbout(Session& session, QWidget* parent)
     look::setButtonColours(ui->cmdOK);
     setFixedSize(size());
 
-    Session* s = &session;
+    WindowContext* s = &context;
     makeClickable(ui->Label5, [s] { s->openPage(WebPage::FullBranding); }, true);
     makeClickable(ui->lblHomePage, [s] { s->openPage(WebPage::MakerHome); }, true);
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
@@ -51,13 +51,4 @@ frmAbout::~frmAbout()
 void frmAbout::cmdOK_Click()
 {
     accept();
-}
-
-void Session::showAbout(QWidget* parent)
-{
-    QPointer<frmAbout> box = new frmAbout(*this, parent);
-    m_aboutBox = box.data();
-    box->exec();
-    // The box may already be gone if the program ended while it was open and took its parent with it.
-    delete box.data();
 }

@@ -1,31 +1,26 @@
 // The web pages the program sends the user to, and the promotional label shown at start-up.
 #pragma once
 
-#include "session.h"
-
 #include <QString>
 
 class Platform;
 class QRandomGenerator;
 class QWidget;
+class WindowContext;
+
+// The six web pages the program knows.
+enum class WebPage { ProductHelp, ProductUpdate, MakerHome, FullBranding, CoBranding, Donation };
 
 // The fixed address of a page.
 QString webAddress(WebPage page);
 
 // Hands the address to the desktop's browser; whether that worked is not reported.
 void OpenWebPage(Platform& platform, const QString& address);
-
-// One opener per page.
-void openProductHelpPage(Platform& platform);
-void openProductUpdatePage(Platform& platform);
-void openMakerHomePage(Platform& platform);
-void openFullBrandingPage(Platform& platform);
-void openCoBrandingPage(Platform& platform);
-void openDonationPage(Platform& platform);
+void openWebPage(Platform& platform, WebPage page);
 
 // Connects the Help menu, the menu-bar commands and the banner and promotional labels that both
 // working windows carry (found by their names) to their pages and to the About box.
-void connectWebLinks(QWidget* window, Session& session);
+void connectWebLinks(QWidget* window, WindowContext& context);
 
 // A whole number from 1 to 6, each equally likely.
 int drawPromotionNumber(QRandomGenerator& random);

@@ -1,8 +1,8 @@
-#include "weblinks.h"
+#include "ui/weblinks.h"
 
-#include "platform.h"
-
-#include "clicklabel.h"
+#include "ui/clicklabel.h"
+#include "ui/platform.h"
+#include "ui/windowcontext.h"
 
 #include <QAction>
 #include <QLabel>
@@ -43,63 +43,14 @@ void OpenWebPage(Platform& platform, const QString& address)
     platform.openUrl(QUrl(address));
 }
 
-void openProductHelpPage(Platform& platform)
+void openWebPage(Platform& platform, WebPage page)
 {
-    OpenWebPage(platform, webAddress(WebPage::ProductHelp));
+    OpenWebPage(platform, webAddress(page));
 }
 
-void openProductUpdatePage(Platform& platform)
+void connectWebLinks(QWidget* window, WindowContext& context)
 {
-    OpenWebPage(platform, webAddress(WebPage::ProductUpdate));
-}
-
-void openMakerHomePage(Platform& platform)
-{
-    OpenWebPage(platform, webAddress(WebPage::MakerHome));
-}
-
-void openFullBrandingPage(Platform& platform)
-{
-    OpenWebPage(platform, webAddress(WebPage::FullBranding));
-}
-
-void openCoBrandingPage(Platform& platform)
-{
-    OpenWebPage(platform, webAddress(WebPage::CoBranding));
-}
-
-void openDonationPage(Platform& platform)
-{
-    OpenWebPage(platform, webAddress(WebPage::Donation));
-}
-
-void Session::openPage(WebPage page)
-{
-    switch (page) {
-    case WebPage::ProductHelp:
-        openProductHelpPage(m_platform);
-        break;
-    case WebPage::ProductUpdate:
-        openProductUpdatePage(m_platform);
-        break;
-    case WebPage::MakerHome:
-        openMakerHomePage(m_platform);
-        break;
-    case WebPage::FullBranding:
-        openFullBrandingPage(m_platform);
-        break;
-    case WebPage::CoBranding:
-        openCoBrandingPage(m_platform);
-        break;
-    case WebPage::Donation:
-        openDonationPage(m_platform);
-        break;
-    }
-}
-
-void connectWebLinks(QWidget* window, Session& session)
-{
-    Session* s = &session;
+    WindowContext* s = &context;
     const struct {
         const char* action;
         WebPage page;

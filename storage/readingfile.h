@@ -6,9 +6,6 @@
 #include <QString>
 #include <QStringList>
 
-class Platform;
-class QWidget;
-
 // Writes the five lines of details atomically: on failure the file that was there is untouched,
 // no partial file is left, and error says why.
 bool writeReadingFile(const QString& path, const BirthDetails& details, QString* error);
@@ -16,7 +13,3 @@ bool writeReadingFile(const QString& path, const BirthDetails& details, QString*
 // Reads at most five short lines and returns their unscrambled values in values (always five,
 // missing lines empty). False, with error set, when the file cannot be opened or read.
 bool readReadingFile(const QString& path, QStringList* values, QString* error);
-
-// The save command: asks for a file name and writes details there; a failure other than
-// Cancel is reported in a message box naming the file.
-void saveReadingAs(const BirthDetails& details, Platform& platform, QWidget* parent);

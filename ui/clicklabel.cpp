@@ -1,4 +1,4 @@
-#include "clicklabel.h"
+#include "ui/clicklabel.h"
 
 #include <QEvent>
 #include <QLabel>

@@ -1,4 +1,4 @@
-#include "scramble.h"
+#include "storage/scramble.h"
 
 namespace {
 

@@ -1,9 +1,7 @@
-#include "readingfile.h"
+#include "storage/readingfile.h"
 
-#include "app/platform.h"
-#include "app/scramble.h"
+#include "storage/scramble.h"
 
-#include <QDir>
 #include <QFile>
 #include <QSaveFile>
 
@@ -101,19 +99,4 @@ bool readReadingFile(const QString& path, QStringList* values, QString* error)
             values->append(fromWindows1252(UnscrambleText(lines.value(i))));
     }
     return true;
-}
-
-void saveReadingAs(const BirthDetails& details, Platform& platform, QWidget* parent)
-{
-    const QString path = platform.getSaveFileName(parent, QStringLiteral("Corvane Body Astrology"),
-                                                  QStringLiteral("Corvane Body Astrology (*.boa)"),
-                                                  QStringLiteral("boa"));
-    if (path.isEmpty())
-        return;
-    QString error;
-    if (!writeReadingFile(path, details, &error)) {
-        platform.showMessage(parent, QMessageBox::Critical,
-                             QStringLiteral("The file %1 could not be saved.\n%2")
-                                 .arg(QDir::toNativeSeparators(path), error));
-    }
 }
