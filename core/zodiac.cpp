@@ -30,20 +30,6 @@ std::string signName(int number)
     return kSignNames[static_cast<std::size_t>(number - 1)];
 }
 
-int timeWindowPosition(const std::string& label)
-{
-    for (int i = 0; i < kTimeWindowCount; ++i) {
-        if (label == kTimeWindowLabels[static_cast<std::size_t>(i)])
-            return i;
-    }
-    return -1;
-}
-
-int timeWindowStep(int position)
-{
-    return (12 - position) % 12;
-}
-
 } // namespace zodiac
 
 std::string OppositeSign(const std::string& sign)

@@ -22,10 +22,6 @@ extern const std::array<const char*, kTimeWindowCount> kTimeWindowLabels;
 int signNumber(const std::string& name);
 // The name of sign 1..12, or the empty text for any other number.
 std::string signName(int number);
-// 0..11, or -1 when the text is not exactly one of the labels.
-int timeWindowPosition(const std::string& label);
-// How many signs the window at this list position lies ahead of "4am-6am".
-int timeWindowStep(int position);
 
 } // namespace zodiac
 
