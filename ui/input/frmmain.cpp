@@ -9,14 +9,12 @@
 #include "ui/weblinks.h"
 #include "ui/windowcontext.h"
 
-#include <QApplication>
 #include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
-#include <QTextEdit>
 
 namespace {
 
@@ -248,7 +246,7 @@ void frmMain::cmdProceed_Click()
     signs.AscendingKey = signs.Sun + "-" + toStd(ui->cmbTime->currentText());
 
     FindAscendingSign(signs);
-    // A list without a sun sign has no opposite either; the record keeps its last value.
+    // Without a sun sign there is no opposite sign; the record keeps its last value.
     if (zodiac::signNumber(signs.Sun) != 0)
         signs.Opposite = OppositeSign(signs.Sun);
 
