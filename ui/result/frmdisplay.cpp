@@ -15,6 +15,7 @@
 #include <QGuiApplication>
 #include <QPainter>
 #include <QPixmap>
+#include <QScreen>
 #include <QSvgRenderer>
 #include <QTabBar>
 #include <QTextEdit>
