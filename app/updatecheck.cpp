@@ -76,8 +76,12 @@ void OfferUpdateCheck(Platform& platform, QSettings& settings, const QDate& toda
         return;
     }
     const QDate last = QLocale().toDate(stored, storedDateFormat());
-    if (!last.isValid())
+    if (!last.isValid()) {
+        // Most likely written under another date format before the locale changed. Counting
+        // starts again from today; left as it is, it would silence the reminder for good.
+        writeToday(settings, today);
         return;
+    }
     const qint64 days = today.daysTo(last);
     if (days >= -kQuietDays && days <= kQuietDays)
         return;

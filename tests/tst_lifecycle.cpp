@@ -11,6 +11,10 @@
 #include <QProcess>
 #include <QtTest>
 
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 class TestLifecycle : public QObject {
     Q_OBJECT
 
@@ -95,33 +99,49 @@ void TestLifecycle::secondCopyStepsAside()
     if (program.isEmpty())
         QSKIP("BODYASTRO_EXE is not set");
 
-    // A private home, settings and temporary folder: real settings and locks stay untouched.
+    // A private home, settings and runtime folder: real settings and locks stay untouched.
     QTemporaryDir home;
+    const QString runtime = home.filePath(QStringLiteral("run"));
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("run")));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("TMPDIR"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("BODYASTRO_AUTO_ANSWER"), QStringLiteral("1"));
 
-    auto start = [&](QProcess& process) {
-        process.setProcessEnvironment(env);
+    // A lock that cannot be read, left by someone else: it must not keep the program out.
+    const QString lockPath = QDir(runtime).filePath(QFileInfo(program).completeBaseName() + QStringLiteral(".lock"));
+    QVERIFY(QFile(lockPath).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::setPermissions(lockPath, QFile::Permissions()));
+#ifdef Q_OS_UNIX
+    if (::geteuid() == 0)
+        QCOMPARE(::chown(QFile::encodeName(lockPath).constData(), 65534, 65534), 0);
+#endif
+
+    auto start = [&](QProcess& process, const QProcessEnvironment& environment) {
+        process.setProcessEnvironment(environment);
         process.start(program, QStringList());
         QVERIFY(process.waitForStarted());
     };
     // The lock file names the process that holds it.
     auto lockHolder = [&] {
-        const QStringList locks = QDir(home.path()).entryList({QStringLiteral("*.lock")}, QDir::Files);
-        QFile lock(home.filePath(locks.value(0)));
-        return !locks.isEmpty() && lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
+        QFile lock(lockPath);
+        return lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
     };
 
     QProcess first;
-    start(first);
+    start(first, env);
     QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), first.processId(), 30000);
 
+    // Another temporary folder or user name does not make a second copy welcome.
+    QProcessEnvironment elsewhere = env;
+    elsewhere.insert(QStringLiteral("TMPDIR"), runtime);
+    elsewhere.insert(QStringLiteral("USER"), QStringLiteral("someone-else"));
     QProcess second;
-    start(second);
+    start(second, elsewhere);
     QVERIFY(second.waitForFinished(30000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     // Its only message; nothing else was asked or shown.
@@ -137,7 +157,7 @@ void TestLifecycle::secondCopyStepsAside()
     first.kill();
     QVERIFY(first.waitForFinished(30000));
     QProcess third;
-    start(third);
+    start(third, env);
     QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), third.processId(), 30000);
     QCOMPARE(third.state(), QProcess::Running);
     QVERIFY(!third.readAllStandardError().contains("message: "));

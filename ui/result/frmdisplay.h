@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
 
 class QLabel;
 class QTextEdit;
@@ -46,10 +47,15 @@ private:
     void renderPicture(QLabel* picture);
     void renderPictures();
     void guardAgainstCopying(QTextEdit* box);
-    static void clearClipboard();
+    // Empties the clipboard when what it holds came from the reading.
+    void clearReadingFromClipboard();
+    bool readingContains(const QString& text) const;
 
     Ui::frmDisplay* ui;
     Session& m_session;
     bool m_closingByBack = false;
     bool m_placed = false;
+    // Another program's clipboard text, as last fetched; forgotten when the clipboard changes.
+    QString m_clipboardText;
+    bool m_clipboardTextKnown = false;
 };
