@@ -9,9 +9,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QProcess>
+#include <QScopeGuard>
 #include <QtTest>
 
 #ifdef Q_OS_UNIX
+#include <pwd.h>
 #include <unistd.h>
 #endif
 
@@ -23,6 +25,7 @@ private slots:
     void endProgramEndsOnceFromEitherWindow_data();
     void endProgramEndsOnceFromEitherWindow();
     void endingWithAboutBoxOpenLeavesEventLoop();
+    void secondCopyStepsAside_data();
     void secondCopyStepsAside();
 };
 
@@ -93,17 +96,51 @@ void TestLifecycle::endingWithAboutBoxOpenLeavesEventLoop()
     QVERIFY(!input.isVisible());
 }
 
+void TestLifecycle::secondCopyStepsAside_data()
+{
+    QTest::addColumn<bool>("asSecondUser");
+    QTest::newRow("this user") << false;
+    // Run by a user who can neither read nor replace the planted lock.
+    QTest::newRow("second user") << true;
+}
+
 void TestLifecycle::secondCopyStepsAside()
 {
-    const QString program = qEnvironmentVariable("BODYASTRO_EXE");
+    QFETCH(bool, asSecondUser);
+    QString program = qEnvironmentVariable("BODYASTRO_EXE");
     if (program.isEmpty())
         QSKIP("BODYASTRO_EXE is not set");
+    QStringList command{program};
 
     // A private home, settings and runtime folder: real settings and locks stay untouched.
     QTemporaryDir home;
     const QString runtime = home.filePath(QStringLiteral("run"));
     QVERIFY(QDir(home.path()).mkdir(QStringLiteral("run")));
     QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+#ifdef Q_OS_UNIX
+    const char userName[] = "bodyastro-test";
+    const bool existed = ::getpwnam(userName) != nullptr;
+    if (asSecondUser && (::geteuid() != 0 || (!existed && QProcess::execute("useradd", {"--system", "--no-create-home", userName}) != 0)))
+        QSKIP("a second user can only be made by root");
+    const auto removeUser = qScopeGuard([&] {
+        if (asSecondUser && !existed)
+            QProcess::execute("userdel", {userName});
+    });
+    if (asSecondUser) {
+        const passwd* user = ::getpwnam(userName);
+        QVERIFY(user);
+        // A copy of the program in the user's home, wherever the build folder is.
+        QVERIFY(QFile::copy(program, home.filePath(QStringLiteral("bodyastro"))));
+        program = home.filePath(QStringLiteral("bodyastro"));
+        for (const QString& path : {home.path(), runtime, program})
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid), 0);
+        command = QStringList{"setpriv", QStringLiteral("--reuid=%1").arg(user->pw_uid),
+                              QStringLiteral("--regid=%1").arg(user->pw_gid), "--clear-groups", "--", program};
+    }
+#else
+    if (asSecondUser)
+        QSKIP("needs Unix users");
+#endif
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("TMPDIR"), home.path());
@@ -117,19 +154,21 @@ void TestLifecycle::secondCopyStepsAside()
     QVERIFY(QFile(lockPath).open(QIODevice::WriteOnly));
     QVERIFY(QFile::setPermissions(lockPath, QFile::Permissions()));
 #ifdef Q_OS_UNIX
-    if (::geteuid() == 0)
+    if (::geteuid() == 0 && !asSecondUser)
         QCOMPARE(::chown(QFile::encodeName(lockPath).constData(), 65534, 65534), 0);
 #endif
 
     auto start = [&](QProcess& process, const QProcessEnvironment& environment) {
         process.setProcessEnvironment(environment);
-        process.start(program, QStringList());
+        process.start(command.first(), command.mid(1));
         QVERIFY(process.waitForStarted());
     };
-    // The lock file names the process that holds it.
+    // The lock file names the process that holds it (-1: none, never a process that ended).
     auto lockHolder = [&] {
         QFile lock(lockPath);
-        return lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
+        bool named = false;
+        const qint64 pid = lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong(&named) : 0;
+        return named ? pid : -1;
     };
 
     QProcess first;
