@@ -1,22 +1,17 @@
 #include "app/singleinstance.h"
 
 #include <QCoreApplication>
-#include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QSysInfo>
 
 namespace {
 
-QString userName()
-{
-    for (const char* variable : {"USER", "USERNAME", "LOGNAME"}) {
-        const QString name = qEnvironmentVariable(variable);
-        if (!name.isEmpty())
-            return name;
-    }
-    // No name to go by: the home folder tells users apart as well.
-    return QString::fromLatin1(
-        QCryptographicHash::hash(QDir::homePath().toUtf8(), QCryptographicHash::Sha1).toHex().left(12));
-}
+// How long a second copy waits for a copy that is starting at the same moment to finish
+// writing its lock, so that an empty lock just made is not taken for an abandoned one.
+constexpr int kStartingCopyMs = 100;
 
 } // namespace
 
@@ -26,15 +21,48 @@ SingleInstance::SingleInstance(const QString& lockPath)
     // A lock never goes stale by age, only when the copy that took it is no longer running,
     // so a copy that crashed or was killed does not keep the next one out.
     m_lock.setStaleLockTime(0);
-    if (!m_lock.tryLock(0)) {
-        // Only a lock held by a live copy counts; a folder we cannot write to must not stop
-        // the program from starting.
-        m_onlyInstance = m_lock.error() != QLockFile::LockFailedError;
+    if (m_lock.tryLock(kStartingCopyMs))
+        return;
+    // No lock can be made here at all (a folder we cannot write to): that must not stop the
+    // program from starting.
+    if (m_lock.error() != QLockFile::LockFailedError)
+        return;
+
+    // The lock is there and QLockFile would not take it over: a running copy holds it, or its
+    // content names no running process it can check, or it is not ours to replace. Only the
+    // first means another copy is running.
+    const QFileInfo existing(lockPath);
+    if (!existing.isFile() || !existing.isWritable()) {
+        // No copy run by this user can have made it, so it proves nothing; the folder is the
+        // user's own, so it may go. If it cannot, the program runs without the lock.
+        QFile::remove(lockPath);
+        m_lock.tryLock(0);
+        return;
     }
+    // A running copy keeps its lock file natively locked, so removing the file succeeds
+    // exactly when the copy that made it has gone.
+    if (m_lock.removeStaleLockFile() && m_lock.tryLock(0))
+        return;
+    m_onlyInstance = false;
 }
 
 QString SingleInstance::defaultLockPath()
 {
-    return QDir(QDir::tempPath())
-        .filePath(QStringLiteral("%1-%2.lock").arg(QCoreApplication::applicationName(), userName()));
+    const QString program = QCoreApplication::applicationName();
+    // The user's private runtime folder (mode 0700): no other user can put a file there first,
+    // and neither TMPDIR nor USER moves it. On Linux that is XDG_RUNTIME_DIR; without it Qt
+    // would make one under TMPDIR, so the per-user data folder is used instead.
+    QString folder;
+#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
+    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
+#endif
+        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    if (!folder.isEmpty())
+        return QDir(folder).filePath(program + QStringLiteral(".lock"));
+
+    // The data folder may be shared between machines (a network home), so each machine has
+    // its own lock there.
+    folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(QStringLiteral("%1-%2.lock").arg(program, QSysInfo::machineHostName()));
 }

@@ -12,7 +12,7 @@ public:
     // True when no other copy holds the lock; this copy then holds it until it ends.
     bool isOnlyInstance() const { return m_onlyInstance; }
 
-    // In the temporary folder, named after the program and the user.
+    // In the user's private runtime folder, named after the program.
     static QString defaultLockPath();
 
 private:

@@ -20,6 +20,12 @@ void OfferUpdateCheck(Platform& platform, QSettings& settings, const QDate& toda
         writeReminderDate(settings, today);
         return;
     }
+    if (stored.state == StoredReminderDate::Unreadable) {
+        // Most likely written under another date format before the locale changed. Counting
+        // starts again from today; left as it is, it would silence the reminder for good.
+        writeReminderDate(settings, today);
+        return;
+    }
     if (stored.state != StoredReminderDate::Valid)
         return;
     const qint64 days = today.daysTo(stored.date);

@@ -3,6 +3,7 @@
 #include "storage/scramble.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -12,8 +13,8 @@ constexpr int kLineCount = 5;
 // reading file, so the rest of such a line is skipped rather than kept.
 constexpr int kMaxLineBytes = 32767;
 constexpr int kChunkBytes = 4096;
-// A genuine file is a few dozen bytes; stop scanning after this much, so that even a device
-// that never ends (renamed to look like a reading) cannot keep the window busy.
+// A genuine file is a few dozen bytes; stop scanning after this much, so that a huge file
+// picked by mistake cannot keep the window busy.
 constexpr qint64 kMaxScanBytes = 1024 * 1024;
 
 QByteArray storedLine(const QString& value)
@@ -33,9 +34,21 @@ bool writeReadingFile(const QString& path, const BirthDetails& details, QString*
     content += storedLine(QString::fromStdString(details.Time));
 
     // QSaveFile writes beside the target and renames on commit, so a failure never leaves
-    // a half-written reading or damages the one that was there.
+    // a half-written reading or damages the one that was there. Unbuffered, so that a write
+    // error (a full disk) shows here, before the commit, and not inside it, where some Qt
+    // versions lose it and rename the short file over the old one anyway.
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit()) {
+    // Where the folder cannot take the new file beside the old one, the save is refused rather
+    // than written over the old file in place: a failure then would destroy the old reading.
+    file.setDirectWriteFallback(false);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
+    // A short write is retried, so that the call that fails reports why.
+    for (qint64 done = 0; written && done < content.size();) {
+        const qint64 count = file.write(content.constData() + done, content.size() - done);
+        written = count > 0;
+        done += count;
+    }
+    if (!written || !file.commit()) {
         if (error)
             *error = file.errorString();
         return false;
@@ -45,6 +58,14 @@ bool writeReadingFile(const QString& path, const BirthDetails& details, QString*
 
 bool readReadingFile(const QString& path, QStringList* values, QString* error)
 {
+    // A pipe would block the window in open() until some other program writes to it, and a
+    // device or folder is no reading either: only regular files are opened.
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        if (error)
+            *error = QStringLiteral("Not a regular file");
+        return false;
+    }
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly)) {
         if (error)

@@ -11,5 +11,6 @@
 bool writeReadingFile(const QString& path, const BirthDetails& details, QString* error);
 
 // Reads at most five short lines and returns their unscrambled values in values (always five,
-// missing lines empty). False, with error set, when the file cannot be opened or read.
+// missing lines empty). False, with error set, when the path is not a regular file (a pipe,
+// device or folder) or the file cannot be opened or read.
 bool readReadingFile(const QString& path, QStringList* values, QString* error);

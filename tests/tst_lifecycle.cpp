@@ -5,6 +5,12 @@
 #include <QAction>
 #include <QApplication>
 #include <QProcess>
+#include <QScopeGuard>
+
+#ifdef Q_OS_UNIX
+#include <pwd.h>
+#include <unistd.h>
+#endif
 
 class TestLifecycle : public QObject {
     Q_OBJECT
@@ -14,6 +20,7 @@ private slots:
     void endProgramEndsOnceFromEitherWindow_data();
     void endProgramEndsOnceFromEitherWindow();
     void endingWithAboutBoxOpenLeavesEventLoop();
+    void secondCopyStepsAside_data();
     void secondCopyStepsAside();
 };
 
@@ -73,38 +80,91 @@ void TestLifecycle::endingWithAboutBoxOpenLeavesEventLoop()
     QVERIFY(!input->isVisible());
 }
 
+void TestLifecycle::secondCopyStepsAside_data()
+{
+    QTest::addColumn<bool>("asSecondUser");
+    QTest::newRow("this user") << false;
+    // Run by a user who can neither read nor replace the planted lock.
+    QTest::newRow("second user") << true;
+}
+
 void TestLifecycle::secondCopyStepsAside()
 {
-    const QString program = qEnvironmentVariable("BODYASTRO_SCRIPTED_EXE");
+    QFETCH(bool, asSecondUser);
+    QString program = qEnvironmentVariable("BODYASTRO_SCRIPTED_EXE");
     if (program.isEmpty())
         QSKIP("BODYASTRO_SCRIPTED_EXE is not set");
+    QStringList command{program};
 
-    // A private home, settings and temporary folder: real settings and locks stay untouched.
+    // A private home, settings and runtime folder: real settings and locks stay untouched.
     QTemporaryDir home;
+    const QString runtime = home.filePath(QStringLiteral("run"));
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("run")));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+#ifdef Q_OS_UNIX
+    const char userName[] = "bodyastro-test";
+    const bool made = asSecondUser && ::geteuid() == 0 && !::getpwnam(userName)
+                      && QProcess::execute("useradd", {"--system", "--no-create-home", userName}) == 0;
+    const auto removeUser = qScopeGuard([&] {
+        if (made)
+            QProcess::execute("userdel", {userName});
+    });
+    if (asSecondUser) {
+        const passwd* user = ::getpwnam(userName);
+        if (!user || ::geteuid() != 0)
+            QSKIP("no second user: making one needs root and useradd");
+        // A copy of the program in the user's home, wherever the build folder is.
+        QVERIFY(QFile::copy(program, home.filePath(QStringLiteral("bodyastro"))));
+        program = home.filePath(QStringLiteral("bodyastro"));
+        for (const QString& path : {home.path(), runtime, program})
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid), 0);
+        command = QStringList{"setpriv", QStringLiteral("--reuid=%1").arg(user->pw_uid),
+                              QStringLiteral("--regid=%1").arg(user->pw_gid), "--clear-groups", "--", program};
+    }
+#else
+    if (asSecondUser)
+        QSKIP("needs Unix users");
+#endif
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("TMPDIR"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
 
-    auto start = [&](QProcess& process) {
-        process.setProcessEnvironment(env);
-        process.start(program, QStringList());
+    // A lock that cannot be read, left by someone else: it must not keep the program out.
+    // The test program takes the real program's name, and so its lock.
+    const QString lockPath = QDir(runtime).filePath(QStringLiteral("bodyastro.lock"));
+    QVERIFY(QFile(lockPath).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::setPermissions(lockPath, QFile::Permissions()));
+#ifdef Q_OS_UNIX
+    if (::geteuid() == 0 && !asSecondUser)
+        QCOMPARE(::chown(QFile::encodeName(lockPath).constData(), 65534, 65534), 0);
+#endif
+
+    auto start = [&](QProcess& process, const QProcessEnvironment& environment) {
+        process.setProcessEnvironment(environment);
+        process.start(command.first(), command.mid(1));
         return process.waitForStarted();
     };
-    // The lock file names the process that holds it.
+    // The lock file names the process that holds it (-1: none, never a process that ended).
     auto lockHolder = [&] {
-        const QStringList locks = QDir(home.path()).entryList({QStringLiteral("*.lock")}, QDir::Files);
-        QFile lock(home.filePath(locks.value(0)));
-        return !locks.isEmpty() && lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong() : 0;
+        QFile lock(lockPath);
+        bool named = false;
+        const qint64 pid = lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong(&named) : 0;
+        return named ? pid : -1;
     };
 
     QProcess first;
-    QVERIFY(start(first));
+    QVERIFY(start(first, env));
     QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), first.processId(), 30000);
 
+    // Another temporary folder or user name does not make a second copy welcome.
+    QProcessEnvironment elsewhere = env;
+    elsewhere.insert(QStringLiteral("TMPDIR"), runtime);
+    elsewhere.insert(QStringLiteral("USER"), QStringLiteral("someone-else"));
     QProcess second;
-    QVERIFY(start(second));
+    QVERIFY(start(second, elsewhere));
     QVERIFY(second.waitForFinished(30000));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     // Its only message; nothing else was asked or shown.
@@ -120,7 +180,7 @@ void TestLifecycle::secondCopyStepsAside()
     first.kill();
     QVERIFY(first.waitForFinished(30000));
     QProcess third;
-    QVERIFY(start(third));
+    QVERIFY(start(third, env));
     QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), third.processId(), 30000);
     QCOMPARE(third.state(), QProcess::Running);
     QVERIFY(!third.readAllStandardError().contains("message: "));

@@ -15,8 +15,8 @@ private slots:
     void firstStartRecordsTodayWithoutAsking();
     void asksOnlyOutsideTwoWeeks_data();
     void asksOnlyOutsideTwoWeeks();
-    void unreadableValueIsLeftAlone_data();
-    void unreadableValueIsLeftAlone();
+    void unreadableValueRestartsTheCount_data();
+    void unreadableValueRestartsTheCount();
     void damagedStoreIsLeftAlone();
 
 private:
@@ -134,28 +134,37 @@ void TestUpdateCheck::asksOnlyOutsideTwoWeeks()
     QCOMPARE(m_platform.openedUrls, expected);
 }
 
-void TestUpdateCheck::unreadableValueIsLeftAlone_data()
+void TestUpdateCheck::unreadableValueRestartsTheCount_data()
 {
-    QTest::addColumn<QString>("value");
-    QTest::newRow("not a date") << fromWindows1252(ScrambleText("someday"));
-    QTest::newRow("date stored unscrambled") << QStringLiteral("5 Oct 2026");
-    QTest::newRow("date in another format") << fromWindows1252(ScrambleText("2026-10-05"));
+    QTest::addColumn<QString>("writtenUnder");
+    QTest::addColumn<QString>("readUnder");
+    QTest::addColumn<QString>("value"); // empty: the date as written under the first locale
+    QTest::newRow("not a date") << "C" << "C" << fromWindows1252(ScrambleText("someday"));
+    QTest::newRow("date stored unscrambled") << "C" << "C" << QStringLiteral("5 Oct 2026");
+    QTest::newRow("en_GB, then de_DE") << "en_GB" << "de_DE" << QString();
+    QTest::newRow("de_DE, then ja_JP") << "de_DE" << "ja_JP" << QString();
 }
 
-void TestUpdateCheck::unreadableValueIsLeftAlone()
+// A value that does not read as a date (typically written before the locale changed) is
+// replaced with today, without a question, so that the reminder comes back in two weeks.
+void TestUpdateCheck::unreadableValueRestartsTheCount()
 {
+    QFETCH(QString, writtenUnder);
+    QFETCH(QString, readUnder);
     QFETCH(QString, value);
+    QLocale::setDefault(QLocale(writtenUnder));
     runCheck(settingsPath(), QDate(2020, 1, 1));
-    const QString key = contents(settingsPath()).firstKey();
-    {
+    if (!value.isEmpty()) {
         QSettings settings(settingsPath(), QSettings::IniFormat);
-        settings.setValue(key, value);
+        settings.setValue(contents(settingsPath()).firstKey(), value);
     }
-    const QVariantMap before = contents(settingsPath());
 
-    runCheck(settingsPath(), QDate(2026, 10, 5));
+    QLocale::setDefault(QLocale(readUnder));
+    const QDate today(2026, 10, 5);
+    runCheck(settingsPath(), today);
     QVERIFY(m_platform.messages.isEmpty());
-    QCOMPARE(contents(settingsPath()), before);
+    runCheck(settingsPath(QStringLiteral("fresh.ini")), today);
+    QCOMPARE(contents(settingsPath()), contents(settingsPath(QStringLiteral("fresh.ini"))));
 }
 
 void TestUpdateCheck::damagedStoreIsLeftAlone()

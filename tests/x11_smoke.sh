@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Starts the real program on a real X server (Xvfb), drives a reading from the keyboard and
-# ends it through File > Exit. Skips (77) where Xvfb or xdotool are not installed.
+# ends it through File > Exit. Skips (77) where Xvfb or xdotool are not installed; with xclip
+# it also checks that the copy guard leaves another program's clipboard text alone.
 set -uo pipefail
 program=$1
 if [ -z "${SMOKE_INNER:-}" ]; then
@@ -33,6 +34,15 @@ input=$(wait_for_window) || fail "the input window did not appear"
 echo "input window: $input"
 xdotool windowactivate --sync "$input" 2>/dev/null || xdotool windowfocus --sync "$input"
 sleep 0.3
+# xclip stands for another program that holds the clipboard.
+have_xclip=$(command -v xclip)
+set_clipboard() { printf '%s' "$1" | xclip -selection clipboard -i >/dev/null 2>&1; sleep 0.2; }
+clipboard() { xclip -selection clipboard -o 2>/dev/null; }
+if [ -n "$have_xclip" ]; then
+    set_clipboard precious
+else
+    echo "xclip missing: clipboard checks skipped"
+fi
 # The name box has the focus at start; letters come out as capitals.
 xdotool type --delay 50 "ann"
 # Tab to "Find Sun Sign" (after the four lists) and tick it.
@@ -55,6 +65,24 @@ kill -0 "$pid" 2>/dev/null || fail "the program ended early"
 
 xdotool windowactivate --sync "$result" 2>/dev/null || xdotool windowfocus --sync "$result"
 sleep 0.3
+
+if [ -n "$have_xclip" ]; then
+    # The mouse across the text box of the tab on show.
+    sweep() {
+        for y in 170 230 290; do
+            for x in 60 160 260 360 460; do xdotool mousemove --window "$result" $x $y; sleep 0.03; done
+        done
+        sleep 0.2
+    }
+    [ "$(clipboard)" = precious ] || fail "the reading emptied another program's clipboard"
+    sweep
+    [ "$(clipboard)" = precious ] || fail "moving the mouse over the reading emptied another program's clipboard"
+    # Text from the reading goes, whoever holds it.
+    set_clipboard "Health Issues"
+    sweep
+    [ -z "$(clipboard)" ] || fail "text from the reading stayed on the clipboard"
+    echo "clipboard checks passed"
+fi
 # File > Exit through the menu's access keys.
 xdotool key alt+f
 sleep 0.3

@@ -90,6 +90,9 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         name->move(caption->x() + caption->width() + 6, name->y());
         signPicture(tab)->setProperty(kPictureNumber, 0);
     }
+    // The copy guard fetches another program's clipboard text only after the clipboard changed.
+    if (QClipboard* clipboard = QGuiApplication::clipboard())
+        connect(clipboard, &QClipboard::dataChanged, this, [this] { m_clipboardTextKnown = false; });
     for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
         // Black on white with the desktop's scroll bars, like a document.
         QPalette palette = QApplication::palette(box);
@@ -316,9 +319,9 @@ void frmDisplay::showEvent(QShowEvent* event)
 void frmDisplay::guardAgainstCopying(QTextEdit* box)
 {
     // Text copied out of a result box must not survive: any change of the box or any mouse
-    // activity over it empties the clipboard. Moving the mouse alone counts, hence tracking
-    // (a text box has it on already for its links; this must not rest on that).
-    connect(box, &QTextEdit::textChanged, this, &frmDisplay::clearClipboard);
+    // activity over it takes reading text off the clipboard. Moving the mouse alone counts,
+    // hence tracking (a text box has it on already for its links; this must not rest on that).
+    connect(box, &QTextEdit::textChanged, this, &frmDisplay::clearReadingFromClipboard);
     box->viewport()->setMouseTracking(true);
     box->viewport()->installEventFilter(this);
 }
@@ -332,7 +335,7 @@ bool frmDisplay::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseMove:
         for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
             if (watched == box->viewport())
-                clearClipboard();
+                clearReadingFromClipboard();
         }
         break;
     default:
@@ -342,8 +345,32 @@ bool frmDisplay::eventFilter(QObject* watched, QEvent* event)
     return QMainWindow::eventFilter(watched, event);
 }
 
-void frmDisplay::clearClipboard()
+void frmDisplay::clearReadingFromClipboard()
 {
-    if (QClipboard* clipboard = QGuiApplication::clipboard())
-        clipboard->clear();
+    QClipboard* clipboard = QGuiApplication::clipboard();
+    if (!clipboard)
+        return;
+    // Only what came from the reading goes: what this program put there, or text found in one
+    // of the boxes (a clipboard manager may have taken it over). Anything else the user copied
+    // in another program stays.
+    if (!clipboard->ownsClipboard()) {
+        // Another program's text costs a round trip to that program, so it is fetched once per
+        // change of the clipboard, not at every movement of the mouse.
+        if (!m_clipboardTextKnown) {
+            m_clipboardText = clipboard->text();
+            m_clipboardTextKnown = true;
+        }
+        if (m_clipboardText.isEmpty() || !readingContains(m_clipboardText))
+            return;
+    }
+    clipboard->clear();
+}
+
+bool frmDisplay::readingContains(const QString& text) const
+{
+    for (const QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
+        if (box->toPlainText().contains(text))
+            return true;
+    }
+    return false;
 }

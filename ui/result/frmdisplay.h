@@ -2,6 +2,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QString>
 
 #include "core/records.h"
 
@@ -56,10 +57,15 @@ private:
     void renderPicture(QLabel* picture);
     void renderPictures();
     void guardAgainstCopying(QTextEdit* box);
-    static void clearClipboard();
+    // Empties the clipboard when what it holds came from the reading.
+    void clearReadingFromClipboard();
+    bool readingContains(const QString& text) const;
 
     Ui::frmDisplay* ui;
     WindowContext& m_context;
     bool m_closingByBack = false;
     bool m_watchingScreen = false;
+    // Another program's clipboard text, as last fetched; forgotten when the clipboard changes.
+    QString m_clipboardText;
+    bool m_clipboardTextKnown = false;
 };
