@@ -10,6 +10,8 @@
 #include "core/records.h"
 #include "ui/weblinks.h"
 
+#include <QHash>
+#include <QPixmap>
 #include <QPointer>
 
 class Platform;
@@ -29,8 +31,12 @@ public:
     // Closes the About box if it is open (the program is ending).
     void closeAbout();
 
+    // Sign pictures as drawn for a size and pixel ratio, kept for the rest of the run.
+    QHash<QString, QPixmap>& renderedPictures() { return m_renderedPictures; }
+
 private:
     Records& m_records;
     Platform& m_platform;
     QPointer<QDialog> m_aboutBox;
+    QHash<QString, QPixmap> m_renderedPictures;
 };

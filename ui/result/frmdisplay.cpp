@@ -13,6 +13,7 @@
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGuiApplication>
+#include <QHash>
 #include <QPainter>
 #include <QPixmap>
 #include <QScreen>
@@ -211,14 +212,22 @@ void frmDisplay::renderPicture(QLabel* picture)
     // screens; re-rendered when the window is shown or moves to another screen.
     const int side = qMin(picture->width(), picture->height());
     const qreal ratio = picture->devicePixelRatioF();
-    QPixmap pixmap(QSize(side, side) * ratio);
-    pixmap.fill(Qt::transparent);
-    QSvgRenderer renderer(picturePath(picture->property(kPictureNumber).toInt()));
-    QPainter painter(&pixmap);
-    renderer.render(&painter);
-    painter.end();
-    pixmap.setDevicePixelRatio(ratio);
-    picture->setPixmap(pixmap);
+    const int number = picture->property(kPictureNumber).toInt();
+    // Thirteen pictures at a size or two: each is drawn once and kept for the rest of the run.
+    QHash<QString, QPixmap>& rendered = m_context.renderedPictures();
+    const QString key = QStringLiteral("%1/%2/%3").arg(number).arg(side).arg(ratio);
+    auto found = rendered.constFind(key);
+    if (found == rendered.constEnd()) {
+        QPixmap pixmap(QSize(side, side) * ratio);
+        pixmap.fill(Qt::transparent);
+        QSvgRenderer renderer(picturePath(number));
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        painter.end();
+        pixmap.setDevicePixelRatio(ratio);
+        found = rendered.insert(key, pixmap);
+    }
+    picture->setPixmap(*found);
 }
 
 void frmDisplay::renderPictures()
