@@ -20,7 +20,11 @@ frmAbout::frmAbout(WindowContext& context, QWidget* parent)
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
 
-    ui->picIcon->setPixmap(look::programIcon().pixmap(ui->picIcon->size()));
+    const qreal scale = look::layoutScale(this);
+    look::scaleLayout(this, scale);
+    resize(look::scaled(size(), scale));
+    // The 128 px rendering where the screen has more pixels than the 48 px picture needs.
+    ui->picIcon->setPixmap(look::programIconPixmap(ui->picIcon->width(), devicePixelRatioF()));
     // The address shown is the one the label opens.
     ui->lblHomePage->setText(QStringLiteral("Click here to visit ") + QUrl(webAddress(WebPage::MakerHome)).host());
 
@@ -34,13 +38,14 @@ frmAbout::frmAbout(WindowContext& context, QWidget* parent)
         link->setFont(look::verdana(8.25, true));
         look::setTextColour(link, look::kLinkYellow);
     }
-    look::setButtonColours(ui->cmdOK);
+    setStyleSheet(look::windowStyleSheet());
     setFixedSize(size());
 
     WindowContext* s = &context;
     makeClickable(ui->Label5, [s] { s->openPage(WebPage::FullBranding); }, true);
     makeClickable(ui->lblHomePage, [s] { s->openPage(WebPage::MakerHome); }, true);
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    ui->cmdOK->setFocus();
 }
 
 frmAbout::~frmAbout()

@@ -67,14 +67,9 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         look::setTextColour(label, look::kLinkYellow);
         label->setTextFormat(Qt::PlainText);
     }
-    for (QPushButton* button : {ui->cmdMainPrint, ui->cmdExit, ui->cmdBack, ui->cmdSave, ui->cmdPrint}) {
-        look::setButtonColours(button);
-        // The bottom-bar "&Print" is disabled once the report is built; that must show.
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
-        button->setPalette(palette);
+    // Button colours, the greyed disabled "&Print" included, come from the window's style sheet.
+    for (QPushButton* button : {ui->cmdMainPrint, ui->cmdExit, ui->cmdBack, ui->cmdSave, ui->cmdPrint})
         button->setFont(look::verdana(8.25, true));
-    }
     const SignTab tabs[] = {SunTab, OppositeTab, AscendingTab};
     QLabel* const captions[] = {ui->Label1, ui->Label2, ui->Label4};
     for (SignTab tab : tabs) {
@@ -90,6 +85,11 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         name->move(caption->x() + caption->width() + 6, name->y());
         signPicture(tab)->setProperty(kPictureNumber, 0);
     }
+    // The tab bar stands for the tab control in the tab order (the form cannot name it): after
+    // the banner, before the sign tab's heading. Only the front promotional label is shown.
+    QWidget::setTabOrder(ui->Label61, ui->BodyTab->tabBar());
+    QWidget::setTabOrder(ui->BodyTab->tabBar(), ui->Label1);
+    ui->lblFullBrand->hide();
     for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
         // Black on white with the desktop's scroll bars, like a document.
         QPalette palette = QApplication::palette(box);
@@ -99,6 +99,7 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         // Read-only, but the text can still be selected (a selection is what gets printed).
         box->setReadOnly(true);
         box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        box->setTabChangesFocus(true);
         guardAgainstCopying(box);
     }
     // The pictures are drawn when the window is shown, once the reading has chosen them.
@@ -330,7 +331,12 @@ bool frmDisplay::eventFilter(QObject* watched, QEvent* event)
     case QEvent::MouseButtonDblClick: // the second press of a double click
     case QEvent::MouseButtonRelease:
     case QEvent::MouseMove:
-        for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
+        // The tab bar stands for the tab control in the tab order (the form cannot name it): after
+    // the banner, before the sign tab's heading. Only the front promotional label is shown.
+    QWidget::setTabOrder(ui->Label61, ui->BodyTab->tabBar());
+    QWidget::setTabOrder(ui->BodyTab->tabBar(), ui->Label1);
+    ui->lblFullBrand->hide();
+    for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
             if (watched == box->viewport())
                 clearClipboard();
         }
