@@ -108,7 +108,13 @@ QString windowStyleSheet()
         "QPushButton:disabled { color: #808080; }"
         "QCheckBox::indicator { width: 11px; height: 11px; border: 1px solid #e0e0e0;"
         " background-color: #433212; }"
-        "QCheckBox::indicator:checked { image: url(:/look/check.svg); }");
+        "QCheckBox::indicator:checked { image: url(:/look/check.svg); }"
+        // A widget under a style sheet no longer takes its window's colours, so the menu bar
+        // gets them here; its switched-off command greyed.
+        "QMenuBar { background-color: #433212; color: #e0e0e0; }"
+        "QMenuBar::item { background-color: transparent; }"
+        "QMenuBar::item:selected { background-color: #e0e0e0; color: #000000; }"
+        "QMenuBar::item:disabled { color: #808080; }");
 }
 
 void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,

@@ -81,7 +81,8 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         look::setTextColour(name, look::kPaleGreen);
         name->setTextFormat(Qt::PlainText);
         // The sign's name follows the caption on the same line, whatever face the font resolved to.
-        caption->resize(caption->sizeHint().width(), caption->height());
+        // (A pixel more than the measured width: a bold glyph's ink may overhang its advance.)
+        caption->resize(caption->sizeHint().width() + 1, caption->height());
         name->move(caption->x() + caption->width() + 6, name->y());
         signPicture(tab)->setProperty(kPictureNumber, 0);
     }
@@ -90,6 +91,8 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
     QWidget::setTabOrder(ui->Label61, ui->BodyTab->tabBar());
     QWidget::setTabOrder(ui->BodyTab->tabBar(), ui->Label1);
     ui->lblFullBrand->hide();
+    // The window opens with the focus on the reading, not on the banner before it.
+    ui->BodyTab->setFocus();
     for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
         // Black on white with the desktop's scroll bars, like a document.
         QPalette palette = QApplication::palette(box);
