@@ -7,6 +7,7 @@
 
 int main(int argc, char* argv[])
 {
+    prepareHighDpi();
     QApplication app(argc, argv);
     configureApplication();
 

@@ -9,7 +9,16 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QFont>
+#include <QGuiApplication>
 #include <QSettings>
+
+void prepareHighDpi()
+{
+#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
+    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
+#endif
+    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+}
 
 void configureApplication()
 {

@@ -10,6 +10,10 @@
 
 class SingleInstance;
 
+// High-dpi settings, which Qt reads only before QApplication is constructed: Qt 5.15 then
+// scales like Qt 6 (windows follow the screen's scale factor, fractions such as 150 % kept).
+void prepareHighDpi();
+
 // Application-wide settings made once, right after QApplication exists.
 void configureApplication();
 

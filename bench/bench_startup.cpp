@@ -73,6 +73,7 @@ int runStartupChild(int argc, char* argv[], const QString& which)
 {
     PhaseClock clock;
     g_defaultMessageHandler = qInstallMessageHandler(dropMachineRemarks);
+    prepareHighDpi();
     QApplication app(argc, argv);
     QApplication::setQuitOnLastWindowClosed(false);
     clock.mark("QApplication");

@@ -1,13 +1,21 @@
 #!/usr/bin/env bash
 # Takes the README's screenshots: starts the program on its own Xvfb display, drives a reading
 # from the keyboard and writes PNGs of the input window, the reading, the print/save panel and
-# the About box to docs/.
-# Usage: scripts/screenshots.sh [path to bodyastro]   (needs xvfb, xdotool, imagemagick)
+# the About box to docs/. With a scale in per cent (e.g. 150) the program runs at that scale
+# factor and the files are named input-window-150.png and so on.
+# Usage: scripts/screenshots.sh [path to bodyastro] [scale %]   (needs xvfb, xdotool, imagemagick)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 program=${1:-build/bodyastro}
+percent=${2:-100}
 out=docs
 mkdir -p "$out"
+suffix=""
+if [ "$percent" != 100 ]; then
+    suffix="-$percent"
+    export QT_SCALE_FACTOR=$(awk "BEGIN { print $percent / 100 }")
+fi
+px() { echo $(( $1 * percent / 100 )); } # window coordinates at the chosen scale
 
 display=:$((90 + RANDOM % 100))
 Xvfb "$display" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
@@ -32,8 +40,9 @@ wait_for_new_window() { # prints a visible program window other than $1
 }
 shot() { # window, file
     sleep 0.5
-    import -window "$1" "$out/$2"
-    echo "wrote $out/$2"
+    local file=${2%.png}$suffix.png
+    import -window "$1" "$out/$file"
+    echo "wrote $out/$file"
 }
 
 "$program" &
@@ -55,8 +64,8 @@ result=$(wait_for_new_window "$input")
 xdotool windowfocus --sync "$result"
 shot "$result" reading.png
 # The sun sign's tab, the first one at the top left of the tab area.
-xdotool mousemove --window "$result" 36 79 click 1
-xdotool mousemove --window "$result" 600 20
+xdotool mousemove --window "$result" "$(px 36)" "$(px 79)" click 1
+xdotool mousemove --window "$result" "$(px 600)" "$(px 20)"
 shot "$result" reading-sun.png
 
 xdotool key alt+p

@@ -25,6 +25,7 @@ public:
 
 int main(int argc, char* argv[])
 {
+    prepareHighDpi();
     QApplication app(argc, argv);
     configureApplication();
     // The same name as the real program, so the two share their lock and settings.

@@ -5,6 +5,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
+#include <QDropEvent>
+#include <QMimeData>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -20,6 +23,7 @@ private slots:
 
     void startsWithFilledListsAndNothingTicked();
     void keyFilterCapitalisesAndRejects();
+    void pastedAndDroppedTextObeyTheKeyRule();
     void validationRules_data();
     void validationRules();
     void emptyNameWinsAndTakesFocus();
@@ -127,6 +131,34 @@ void tst_input::keyFilterCapitalisesAndRejects()
     QApplication::sendEvent(name, &accented);
     QCOMPARE(name->text(), QStringLiteral("NXN LE"));
     QCOMPARE(m_fx->platform.messages.size(), 3);
+}
+
+void tst_input::pastedAndDroppedTextObeyTheKeyRule()
+{
+    auto* name = w<QLineEdit>("txtName");
+    name->setText(QStringLiteral("ANN"));
+    name->setCursorPosition(3);
+    // The context menu's Paste and the middle button both end in paste's insertion.
+    QGuiApplication::clipboard()->setText(QStringLiteral(" lee"));
+    name->paste();
+    QCOMPARE(name->text(), QStringLiteral("ANN LEE"));
+    QGuiApplication::clipboard()->setText(QStringLiteral("Zo\u00eb O'Brien-42"));
+    name->paste();
+    QMimeData dropped;
+    dropped.setText(QStringLiteral("x1"));
+    QDragEnterEvent enter(QPoint(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(name, &enter);
+    QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(name, &drop);
+    QVERIFY(drop.isAccepted());
+    QCOMPARE(name->text(), QStringLiteral("ANN LEE"));
+    const QString refusal = QStringLiteral("Please Enter Only Alphabet !");
+    QTRY_COMPARE(m_fx->platform.messageTexts(), (QStringList{refusal, refusal}));
+    // A name that the program puts in (a reopened file) stands as it is.
+    name->setText(QStringLiteral("O'BRIEN"));
+    QTest::qWait(0);
+    QCOMPARE(name->text(), QStringLiteral("O'BRIEN"));
+    QCOMPARE(m_fx->platform.messages.size(), 2);
 }
 
 void tst_input::validationRules_data()

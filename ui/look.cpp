@@ -4,19 +4,117 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QLabel>
+#include <QLayout>
 #include <QPalette>
+#include <QPushButton>
+#include <QtMath>
+
+#include <iterator>
 #include <QWidget>
 
 namespace look {
 
+namespace {
+
+// The pre-rendered icon sizes compiled into the program; 256 stays with the desktop files.
+constexpr int kIconSizes[] = {16, 32, 48, 64, 128};
+
+QString iconFile(int size)
+{
+    return QStringLiteral(":/icon/png/bodyastro-%1.png").arg(size);
+}
+
+} // namespace
+
 QIcon programIcon()
 {
     QIcon icon;
-    // Window icons are small; decoding the large renderings at start-up would cost more than
-    // they are worth (the installed desktop icons carry them).
-    for (int size : {16, 32, 48, 64})
-        icon.addFile(QStringLiteral(":/icon/png/bodyastro-%1.png").arg(size), QSize(size, size));
+    // Given with their sizes, the files are decoded only when a size is asked for, so the
+    // 128 px rendering costs nothing on a screen that never wants it.
+    for (int size : kIconSizes)
+        icon.addFile(iconFile(size), QSize(size, size));
     return icon;
+}
+
+QPixmap programIconPixmap(int side, qreal devicePixelRatio)
+{
+    const int wanted = qCeil(side * devicePixelRatio);
+    int chosen = kIconSizes[std::size(kIconSizes) - 1];
+    for (int size : kIconSizes) {
+        if (size >= wanted) {
+            chosen = size;
+            break;
+        }
+    }
+    QPixmap pixmap(iconFile(chosen));
+    if (pixmap.width() != wanted)
+        pixmap = pixmap.scaled(wanted, wanted, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    pixmap.setDevicePixelRatio(devicePixelRatio);
+    return pixmap;
+}
+
+qreal layoutScale(const QWidget* widget)
+{
+    return widget->logicalDpiY() / 96.0;
+}
+
+QSize scaled(QSize size, qreal scale)
+{
+    return QSize(qRound(size.width() * scale), qRound(size.height() * scale));
+}
+
+void scaleLayout(QWidget* root, qreal scale)
+{
+    if (qFuzzyCompare(scale, 1.0))
+        return;
+    for (QWidget* widget : root->findChildren<QWidget*>(QString(), Qt::FindDirectChildrenOnly)) {
+        // Unnamed and qt_ children are the inner parts of Qt's controls, which place them.
+        const QString name = widget->objectName();
+        const QLayout* layout = root->layout();
+        const bool inLayout = layout && layout->indexOf(widget) >= 0;
+        if (!name.isEmpty() && !name.startsWith(QLatin1String("qt_")) && !inLayout) {
+            // Sizes round up: a caption that just fitted still fits.
+            const QRect r = widget->geometry();
+            widget->setGeometry(qRound(r.x() * scale), qRound(r.y() * scale), qCeil(r.width() * scale),
+                                qCeil(r.height() * scale));
+        }
+        scaleLayout(widget, scale);
+    }
+}
+
+void growToFitCaption(QLabel* label)
+{
+    const int needed = label->sizeHint().width();
+    if (needed > label->width())
+        label->resize(needed, label->height());
+}
+
+QString windowStyleSheet()
+{
+    // Drawn flat in the window's colours: the default style shades these with gradients and
+    // bevels, which turns the dark brown lighter and the light grey into a white gradient.
+    return QStringLiteral(
+        "QComboBox, QLineEdit { background-color: #433212; color: #e0e0e0;"
+        " border: 1px solid #e0e0e0; padding-left: 2px; }"
+        "QComboBox:focus, QLineEdit:focus { border-color: #20bfdb; }"
+        "QComboBox::drop-down { border: none; width: 14px; }"
+        "QComboBox::down-arrow { image: url(:/look/arrow-down.svg); width: 8px; height: 8px; }"
+        "QComboBox QAbstractItemView { background-color: #433212; color: #e0e0e0;"
+        " selection-background-color: #e0e0e0; selection-color: #000000; }"
+        "QPushButton { background-color: #e0e0e0; color: #000000; border: 1px solid #808080; }"
+        "QPushButton:focus { border: 2px solid #000000; }"
+        "QPushButton:pressed { background-color: #c0c0c0; }"
+        "QPushButton:disabled { color: #808080; }"
+        "QCheckBox::indicator { width: 11px; height: 11px; border: 1px solid #e0e0e0;"
+        " background-color: #433212; }"
+        "QCheckBox::indicator:checked { image: url(:/look/check.svg); }"
+        // A widget under a style sheet no longer takes its window's colours, so the menu bar
+        // gets them here; its switched-off command greyed.
+        "QMenuBar { background-color: #433212; color: #e0e0e0; }"
+        "QMenuBar::item { background-color: transparent; }"
+        "QMenuBar::item:selected { background-color: #e0e0e0; color: #000000; }"
+        "QMenuBar::item:disabled { color: #808080; }");
 }
 
 void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,
@@ -29,7 +127,14 @@ void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,
             action->setObjectName(separatorNames.at(separatorIndex++));
     }
     setBackground(window, kDarkBrown);
+    window->setStyleSheet(windowStyleSheet());
+    // Buttons answer Return as well as Space (a main window has no default button to steal it).
+    for (QPushButton* button : window->findChildren<QPushButton*>())
+        button->setAutoDefault(true);
     QMenuBar* menuBar = window->menuBar();
+    const qreal scale = layoutScale(window);
+    scaleLayout(window->centralWidget(), scale);
+    clientArea = scaled(clientArea, scale);
     // Fixed size: the controls are positioned one by one.
     window->centralWidget()->setFixedSize(clientArea);
     window->setFixedSize(clientArea.width(), clientArea.height() + menuBar->sizeHint().height());
@@ -56,19 +161,12 @@ void setBackground(QWidget* widget, const QColor& colour)
 void setTextColour(QWidget* widget, const QColor& colour)
 {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
-    palette.setColor(QPalette::Text, colour);
-    palette.setColor(QPalette::ButtonText, colour);
-    widget->setPalette(palette);
-}
-
-void setEntryColours(QWidget* widget)
-{
-    QPalette palette = widget->palette();
-    for (QPalette::ColorRole role : {QPalette::Base, QPalette::Button, QPalette::Window})
-        palette.setColor(role, kDarkBrown);
-    for (QPalette::ColorRole role : {QPalette::Text, QPalette::ButtonText, QPalette::WindowText})
-        palette.setColor(role, kLightGrey);
+    for (QPalette::ColorRole role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText}) {
+        // Disabled text keeps a colour of its own, or a disabled command would look enabled.
+        palette.setColor(QPalette::Active, role, colour);
+        palette.setColor(QPalette::Inactive, role, colour);
+        palette.setColor(QPalette::Disabled, role, kDisabledGrey);
+    }
     widget->setPalette(palette);
 }
 

@@ -4,9 +4,11 @@
 #include <QColor>
 #include <QFont>
 #include <QIcon>
+#include <QPixmap>
 #include <QSize>
 #include <QStringList>
 
+class QLabel;
 class QMainWindow;
 class QMenu;
 class QWidget;
@@ -18,9 +20,29 @@ inline const QColor kSkyBlue{0x20, 0xBF, 0xDB};
 inline const QColor kLightGrey{0xE0, 0xE0, 0xE0};
 inline const QColor kPaleGreen{0xC0, 0xFF, 0xC0};
 inline const QColor kLinkYellow{0xFF, 0xFF, 0x80};
+// Text of a disabled command or button: plainly dimmer than the light grey text.
+inline const QColor kDisabledGrey{0x80, 0x80, 0x80};
 
 // The program's icon, from pre-rendered sizes: loading the SVG icon engine costs start-up time.
 QIcon programIcon();
+// The icon as a picture of side logical pixels for a screen of the given pixel ratio, from the
+// smallest rendering that is large enough (only that one is decoded).
+QPixmap programIconPixmap(int side, qreal devicePixelRatio);
+
+// The forms hold pixel positions for 96 dpi (15 twips a pixel). Where Qt does not scale the
+// window itself (Qt 5 without high-dpi scaling, large fonts), the screen's logical dpi is
+// higher, and rectangles grow with it so the captions keep fitting.
+qreal layoutScale(const QWidget* widget);
+// Scales the rectangles of every named control below root that no layout manages.
+void scaleLayout(QWidget* root, qreal scale);
+QSize scaled(QSize size, qreal scale);
+// Widens a one-line caption whose text is wider than its rectangle (a substitute font may run
+// wider than Verdana); never narrows it.
+void growToFitCaption(QLabel* label);
+
+// The colours that a window sets once for all its controls: flat dark brown lists and name box,
+// flat light grey buttons, check boxes with a light grey frame, greyed disabled buttons.
+QString windowStyleSheet();
 
 // What both working windows share: the program's icon, the dark brown background (menu bar
 // included), a fixed client area below the menu bar, and names for the Help
@@ -35,9 +57,7 @@ QFont verdana(qreal pointSize, bool bold = false);
 void setBackground(QWidget* widget, const QColor& colour);
 // Text colour of a label, check box, frame caption or entry box.
 void setTextColour(QWidget* widget, const QColor& colour);
-// Dark brown entry with light grey text, as the name box and the lists are.
-void setEntryColours(QWidget* widget);
-// Light grey face with black text.
+// Light grey face with black text (tab captions).
 void setButtonColours(QWidget* widget);
 
 } // namespace look

@@ -91,7 +91,13 @@ int drawPromotionNumber(QRandomGenerator& random)
 
 void ChoosePromotionLabel(QWidget* inputWindow, int draw)
 {
-    const QString name = draw % 2 != 0 ? QStringLiteral("lblCobrand") : QStringLiteral("lblFullBrand");
-    if (auto* label = inputWindow->findChild<QLabel*>(name))
-        label->raise();
+    const bool cobrand = draw % 2 != 0;
+    auto* front = inputWindow->findChild<QLabel*>(cobrand ? QStringLiteral("lblCobrand") : QStringLiteral("lblFullBrand"));
+    auto* behind = inputWindow->findChild<QLabel*>(cobrand ? QStringLiteral("lblFullBrand") : QStringLiteral("lblCobrand"));
+    if (!front || !behind)
+        return;
+    front->raise();
+    front->show();
+    // Hidden as well as covered, so that neither Tab nor a screen reader finds it.
+    behind->hide();
 }

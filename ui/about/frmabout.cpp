@@ -14,33 +14,44 @@ frmAbout::frmAbout(WindowContext& context, QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::frmAbout)
 {
+    // Before the controls exist, so they inherit it (a style sheet set later keeps it).
+    setFont(look::verdana(8.25));
     ui->setupUi(this);
     setWindowIcon(look::programIcon());
     // A plain box: no "What's this?" button beside the close box.
     setWindowFlags(windowFlags() & ~Qt::WindowContextHelpButtonHint);
     setModal(true);
 
-    ui->picIcon->setPixmap(look::programIcon().pixmap(ui->picIcon->size()));
+    const qreal scale = look::layoutScale(this);
+    look::scaleLayout(this, scale);
+    resize(look::scaled(size(), scale));
+    // The 128 px rendering where the screen has more pixels than the 48 px picture needs.
+    ui->picIcon->setPixmap(look::programIconPixmap(ui->picIcon->width(), devicePixelRatioF()));
     // The address shown is the one the label opens.
     ui->lblHomePage->setText(QStringLiteral("Click here to visit ") + QUrl(webAddress(WebPage::MakerHome)).host());
 
-    setFont(look::verdana(8.25));
     look::setBackground(this, look::kDarkBrown);
     look::setTextColour(this, look::kLightGrey);
     ui->Label2->setFont(look::verdana(12, true));
     look::setTextColour(ui->Label2, look::kSkyBlue);
     look::setTextColour(ui->Label6, look::kPaleGreen);
+    // Set on each: under the box's style sheet Qt 5 gives them neither the box's colour nor its font.
+    look::setTextColour(ui->Label1, look::kLightGrey);
+    look::setTextColour(ui->Line2, look::kLightGrey);
+    ui->Label1->setFont(look::verdana(8.25));
+    ui->Label6->setFont(look::verdana(8.25));
     for (QLabel* link : {ui->Label5, ui->lblHomePage}) {
         link->setFont(look::verdana(8.25, true));
         look::setTextColour(link, look::kLinkYellow);
     }
-    look::setButtonColours(ui->cmdOK);
+    setStyleSheet(look::windowStyleSheet());
     setFixedSize(size());
 
     WindowContext* s = &context;
     makeClickable(ui->Label5, [s] { s->openPage(WebPage::FullBranding); }, true);
     makeClickable(ui->lblHomePage, [s] { s->openPage(WebPage::MakerHome); }, true);
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    ui->cmdOK->setFocus();
 }
 
 frmAbout::~frmAbout()

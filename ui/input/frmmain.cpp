@@ -15,6 +15,7 @@
 #include <QPainter>
 #include <QStyle>
 #include <QStyleOptionButton>
+#include <QTimer>
 
 namespace {
 
@@ -84,8 +85,10 @@ frmMain::frmMain(WindowContext& context, QWidget* parent)
         look::setBackground(frame, look::kDarkBrown);
         look::setTextColour(frame, look::kSkyBlue);
     }
-    for (QWidget* label : {ui->Label1, ui->Label3, ui->Label4, ui->Label5, ui->Label6, ui->Label7})
+    for (QLabel* label : {ui->Label1, ui->Label3, ui->Label4, ui->Label5, ui->Label6, ui->Label7}) {
         look::setTextColour(label, look::kLightGrey);
+        look::growToFitCaption(label);
+    }
     for (QWidget* box : {ui->chkSign_0, ui->chkSign_1, ui->chkSign_2})
         look::setTextColour(box, look::kLightGrey);
     look::setTextColour(ui->Label2, look::kPaleGreen);
@@ -97,12 +100,9 @@ frmMain::frmMain(WindowContext& context, QWidget* parent)
         look::setTextColour(label, look::kLinkYellow);
         label->setTextFormat(Qt::PlainText);
     }
-    for (QWidget* entry : {static_cast<QWidget*>(ui->txtName), static_cast<QWidget*>(ui->cmbDate),
-                           static_cast<QWidget*>(ui->cmbMonth), static_cast<QWidget*>(ui->cmbYear),
-                           static_cast<QWidget*>(ui->cmbTime)})
-        look::setEntryColours(entry);
-    for (QWidget* button : {ui->cmdProceed, ui->cmdOpen, ui->cmdExit})
-        look::setButtonColours(button);
+    // The co-branding label lies in front until the start-up draw says otherwise.
+    ui->lblFullBrand->hide();
+    // The name box, the lists and the buttons take their colours from the window's style sheet.
     ui->cmdProceed->setFont(look::verdana(8.25, true));
     ui->cmdOpen->setFont(look::verdana(8.25, true));
     ui->cmdExit->setFont(look::verdana(8.25, true));
@@ -110,6 +110,14 @@ frmMain::frmMain(WindowContext& context, QWidget* parent)
     ui->cmdOpen->installEventFilter(new WrappedCaption(ui->cmdOpen));
 
     ui->txtName->installEventFilter(this);
+    // Pasted, dropped and middle-click text arrives without key presses; it is checked here.
+    connect(ui->txtName, &QLineEdit::textChanged, this, [this] {
+        // The box's text, not the signal's: a correction made while the box reports an edit
+        // is followed by a late report of the uncorrected text.
+        m_nameBefore = m_nameNow;
+        m_nameNow = ui->txtName->text();
+    });
+    connect(ui->txtName, &QLineEdit::textEdited, this, &frmMain::txtName_Edited);
 
     connect(ui->cmdProceed, &QPushButton::clicked, this, &frmMain::cmdProceed_Click);
     connect(ui->mnuFindZodiacRisingSign, &QAction::triggered, this, &frmMain::mnuFindZodiacRisingSign_Click);
@@ -123,6 +131,8 @@ frmMain::frmMain(WindowContext& context, QWidget* parent)
     makeClickable(ui->Label2, [s] { s->openPage(WebPage::FullBranding); }, false);
 
     Form_Load();
+    // The banner and description come first in the tab order, but typing starts in the name box.
+    ui->txtName->setFocus();
 }
 
 frmMain::~frmMain()
@@ -165,6 +175,47 @@ int frmMain::txtName_KeyPress(int keyAscii)
     if (keyAscii >= 97)
         keyAscii -= 32;
     return keyAscii;
+}
+
+void frmMain::txtName_Edited(const QString& text)
+{
+    // The text before this edit: the signals that record it may come either side of this one.
+    const QString before = m_nameNow == text ? m_nameBefore : m_nameNow;
+    int prefix = 0;
+    while (prefix < before.size() && prefix < text.size() && before.at(prefix) == text.at(prefix))
+        ++prefix;
+    int suffix = 0;
+    while (suffix < before.size() - prefix && suffix < text.size() - prefix
+           && before.at(before.size() - 1 - suffix) == text.at(text.size() - 1 - suffix))
+        ++suffix;
+    const QString inserted = text.mid(prefix, text.size() - prefix - suffix);
+    // The same rule as for typed characters, over the whole insertion: letters (in capitals)
+    // and spaces, or nothing of it at all.
+    QString accepted;
+    bool refused = false;
+    for (const QChar ch : inserted) {
+        const ushort code = ch.unicode();
+        if (code == 32 || (code >= 65 && code <= 90)) {
+            accepted.append(ch);
+        } else if (code >= 97 && code <= 122) {
+            accepted.append(QChar(code - 32));
+        } else {
+            refused = true;
+            break;
+        }
+    }
+    if (!refused && accepted == inserted)
+        return; // typed through the key filter, or already clean
+    const QString result = refused ? before : text.left(prefix) + accepted + text.right(suffix);
+    ui->txtName->setText(result);
+    ui->txtName->setCursorPosition(refused ? prefix : prefix + accepted.size());
+    if (refused) {
+        // After the paste or drop has finished, not in the middle of it.
+        QTimer::singleShot(0, this, [this] {
+            m_context.platform().showMessage(this, QMessageBox::Information,
+                                             QStringLiteral("Please Enter Only Alphabet !"));
+        });
+    }
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)

@@ -37,6 +37,9 @@ public slots:
     void cmdExit_Click();
     // The name box's key filter: the character to insert, or 0 to discard it.
     int txtName_KeyPress(int keyAscii);
+    // Any edit of the name box by the user (typing, pasting, dropping): what it inserted obeys
+    // the key filter's rule. Text set by the program is not checked.
+    void txtName_Edited(const QString& text);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -47,4 +50,6 @@ private:
 
     Ui::frmMain* ui;
     WindowContext& m_context;
+    QString m_nameBefore; // the name box's text before its latest change
+    QString m_nameNow;
 };

@@ -68,14 +68,9 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         look::setTextColour(label, look::kLinkYellow);
         label->setTextFormat(Qt::PlainText);
     }
-    for (QPushButton* button : {ui->cmdMainPrint, ui->cmdExit, ui->cmdBack, ui->cmdSave, ui->cmdPrint}) {
-        look::setButtonColours(button);
-        // The bottom-bar "&Print" is disabled once the report is built; that must show.
-        QPalette palette = button->palette();
-        palette.setColor(QPalette::Disabled, QPalette::ButtonText, QColor(0x80, 0x80, 0x80));
-        button->setPalette(palette);
+    // Button colours, the greyed disabled "&Print" included, come from the window's style sheet.
+    for (QPushButton* button : {ui->cmdMainPrint, ui->cmdExit, ui->cmdBack, ui->cmdSave, ui->cmdPrint})
         button->setFont(look::verdana(8.25, true));
-    }
     const SignTab tabs[] = {SunTab, OppositeTab, AscendingTab};
     QLabel* const captions[] = {ui->Label1, ui->Label2, ui->Label4};
     for (SignTab tab : tabs) {
@@ -87,13 +82,21 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         look::setTextColour(name, look::kPaleGreen);
         name->setTextFormat(Qt::PlainText);
         // The sign's name follows the caption on the same line, whatever face the font resolved to.
-        caption->resize(caption->sizeHint().width(), caption->height());
+        // (A pixel more than the measured width: a bold glyph's ink may overhang its advance.)
+        caption->resize(caption->sizeHint().width() + 1, caption->height());
         name->move(caption->x() + caption->width() + 6, name->y());
         signPicture(tab)->setProperty(kPictureNumber, 0);
     }
     // The copy guard fetches another program's clipboard text only after the clipboard changed.
     if (QClipboard* clipboard = QGuiApplication::clipboard())
         connect(clipboard, &QClipboard::dataChanged, this, [this] { m_clipboardTextKnown = false; });
+    // The tab bar stands for the tab control in the tab order (the form cannot name it): after
+    // the banner, before the sign tab's heading. Only the front promotional label is shown.
+    QWidget::setTabOrder(ui->Label61, ui->BodyTab->tabBar());
+    QWidget::setTabOrder(ui->BodyTab->tabBar(), ui->Label1);
+    ui->lblFullBrand->hide();
+    // The window opens with the focus on the reading, not on the banner before it.
+    ui->BodyTab->setFocus();
     for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
         // Black on white with the desktop's scroll bars, like a document.
         QPalette palette = QApplication::palette(box);
@@ -103,6 +106,7 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         // Read-only, but the text can still be selected (a selection is what gets printed).
         box->setReadOnly(true);
         box->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        box->setTabChangesFocus(true);
         guardAgainstCopying(box);
     }
     // The pictures are drawn when the window is shown, once the reading has chosen them.
