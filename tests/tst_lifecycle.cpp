@@ -79,11 +79,12 @@ void TestLifecycle::secondCopyStepsAside()
     if (program.isEmpty())
         QSKIP("BODYASTRO_SCRIPTED_EXE is not set");
 
-    // A private home, settings and temporary folder: real settings and locks stay untouched.
+    // A private home, settings, runtime and temporary folder: real settings and locks stay untouched.
     QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home.path());
     env.insert(QStringLiteral("TMPDIR"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
 
