@@ -79,7 +79,7 @@ void TestLifecycle::secondCopyStepsAside()
     if (program.isEmpty())
         QSKIP("BODYASTRO_SCRIPTED_EXE is not set");
 
-    // A private home, settings, runtime and temporary folder: real settings and locks stay untouched.
+    // A private home, settings and temporary folder: real settings and locks stay untouched.
     QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home.path());
