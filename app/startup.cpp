@@ -94,14 +94,12 @@ void Program::runRequests()
         m_retry.start();
         return;
     }
-    while (!m_requests.isEmpty()) {
+    // Requests that come in under a message box of one of these wait in the queue.
+    while (!m_requests.isEmpty() && !m_session.isEnding()) {
         const QString path = m_requests.takeFirst();
         if (path.isEmpty())
             m_session.bringToFront();
         else
             m_session.openReadingFile(path);
-        // Opening may have shown a message box, during which more requests can have come.
-        if (QApplication::activeModalWidget() || m_session.isEnding())
-            break;
     }
 }
