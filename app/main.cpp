@@ -1,3 +1,4 @@
+#include "app/commandline.h"
 #include "app/startup.h"
 #include "ui/platform.h"
 
@@ -8,12 +9,13 @@
 int main(int argc, char* argv[])
 {
     prepareHighDpi();
-    QApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
     configureApplication();
+    const QString file = readCommandLine();
 
     QtPlatform platform;
     Program program(platform);
-    if (!program.start(QDate::currentDate(), static_cast<quint32>(QDateTime::currentMSecsSinceEpoch())))
+    if (!program.start(QDate::currentDate(), static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()), file))
         return 0;
-    return app.exec();
+    return app->exec();
 }

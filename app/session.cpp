@@ -65,6 +65,27 @@ void Session::showReading(const SignTicks& ticks)
     display->show();
 }
 
+void Session::openReadingFile(const QString& path)
+{
+    if (m_ending)
+        return;
+    if (m_resultWindow)
+        m_resultWindow->cmdBack_Click();
+    showInputWindow()->openReadingFile(path);
+    bringToFront();
+}
+
+void Session::bringToFront()
+{
+    QWidget* window = m_resultWindow ? static_cast<QWidget*>(m_resultWindow.data()) : m_inputWindow.get();
+    if (!window || m_ending)
+        return;
+    window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    window->show();
+    window->raise();
+    window->activateWindow();
+}
+
 void Session::backToInput()
 {
     m_resultWindow = nullptr;

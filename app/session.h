@@ -35,6 +35,13 @@ public:
     // Swaps the input window for a fresh result window showing the reading in the records.
     void showReading(const SignTicks& ticks);
 
+    // A reading file named from outside the input window (the command line, a later start):
+    // leaves a result window through Back, opens the file as the open command does, and
+    // comes to the front.
+    void openReadingFile(const QString& path);
+    // Raises the working window on screen (restoring it if minimised) and asks for the focus.
+    void bringToFront();
+
     // Closes every loaded window and ends the process, once; later calls do nothing.
     void EndProgram();
     bool isEnding() const { return m_ending; }

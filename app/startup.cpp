@@ -1,5 +1,6 @@
 #include "app/startup.h"
 
+#include "app/handover.h"
 #include "app/singleinstance.h"
 #include "app/updatecheck.h"
 #include "ui/input/frmmain.h"
@@ -27,6 +28,9 @@ void configureApplication()
     // The stored setting and the single-instance lock are addressed by the executable's name.
     QCoreApplication::setApplicationName(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane Software"));
+    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    // Ties the windows to the desktop entry (its name and icon in the task bar).
+    QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanesoftware.BodyAstrology"));
     // The windows are drawn in Verdana; without it, DejaVu Sans is the closest match.
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
 }
@@ -34,19 +38,25 @@ void configureApplication()
 Program::Program(Platform& platform)
     : m_session(platform)
 {
+    // While a modal box is open, requests from later starts wait and are tried again.
+    m_retry.setInterval(200);
+    m_retry.setSingleShot(true);
+    m_retry.callOnTimeout(&m_session, [this] { runRequests(); });
 }
 
 Program::~Program() = default;
 
-bool Program::start(const QDate& today, quint32 seed)
+bool Program::start(const QDate& today, quint32 seed, const QString& file)
 {
     m_instance = std::make_unique<SingleInstance>();
     if (!m_instance->isOnlyInstance()) {
-        m_session.platform().showMessage(nullptr, QMessageBox::Information,
-                                         QStringLiteral("Application is already running"));
+        handOverTo(file);
         m_session.EndProgram();
         return false;
     }
+    // Listening from here on, so a later start is not turned away while this one is still
+    // asking about updates; what it sends waits until the input window is up.
+    listenForLaterStarts();
 
     m_session.random().seed(seed);
     {
@@ -55,5 +65,49 @@ bool Program::start(const QDate& today, quint32 seed)
     }
     frmMain* input = m_session.showInputWindow();
     ChoosePromotionLabel(input, drawPromotionNumber(m_session.random()));
+    m_started = true;
+    if (!file.isEmpty())
+        m_requests.prepend(file);
+    runRequests();
     return true;
+}
+
+void Program::handOverTo(const QString& file)
+{
+    // The running copy opens the file itself; nothing needs saying here.
+    if (!file.isEmpty() && handOver(file))
+        return;
+    m_session.platform().showMessage(nullptr, QMessageBox::Information,
+                                     QStringLiteral("Application is already running"));
+    handOver(QString());
+}
+
+void Program::listenForLaterStarts()
+{
+    m_handOver = std::make_unique<HandOverServer>();
+    QObject::connect(m_handOver.get(), &HandOverServer::requested, &m_session, [this](const QString& path) {
+        m_requests.append(path);
+        runRequests();
+    });
+    m_handOver->listen();
+}
+
+void Program::runRequests()
+{
+    if (!m_started || m_session.isEnding())
+        return;
+    // A file opened under a modal box would show its reading behind it, or under the open
+    // dialog of the input window itself.
+    if (QApplication::activeModalWidget()) {
+        m_retry.start();
+        return;
+    }
+    // Requests that come in under a message box of one of these wait in the queue.
+    while (!m_requests.isEmpty() && !m_session.isEnding()) {
+        const QString path = m_requests.takeFirst();
+        if (path.isEmpty())
+            m_session.bringToFront();
+        else
+            m_session.openReadingFile(path);
+    }
 }

@@ -5,9 +5,12 @@
 #include "app/session.h"
 
 #include <QDate>
+#include <QStringList>
+#include <QTimer>
 
 #include <memory>
 
+class HandOverServer;
 class SingleInstance;
 
 // High-dpi settings, which Qt reads only before QApplication is constructed: Qt 5.15 then
@@ -23,13 +26,24 @@ public:
     ~Program();
 
     // The start-up sequence: single instance, random seed, update reminder, input window,
-    // promotion label. False when another copy is running: the user has been told, and this
-    // copy has ended without showing a window.
-    bool start(const QDate& today, quint32 seed);
+    // promotion label, then the reading file named on the command line, if any. False when
+    // another copy is running: it has been handed the file (or, without one, the user has
+    // been told), and this copy has ended without showing a window.
+    bool start(const QDate& today, quint32 seed, const QString& file = QString());
 
     Session& session() { return m_session; }
 
 private:
+    void handOverTo(const QString& file);
+    void listenForLaterStarts();
+    void runRequests();
+
     Session m_session;
     std::unique_ptr<SingleInstance> m_instance;
+    std::unique_ptr<HandOverServer> m_handOver;
+    // Files (or, empty, a call to the front) from later starts, run once the input window is
+    // up and no modal box is open.
+    QStringList m_requests;
+    bool m_started = false;
+    QTimer m_retry;
 };

@@ -1,10 +1,13 @@
-// The program's start-up as main() runs it, except that a message box is not shown: its text
-// goes to standard error and it answers as if dismissed (OK, or No to a question).
+// The program's start-up as main() runs it, command line included, except that a message box
+// is not shown: its text goes to standard error and it answers as if dismissed (OK, or No to a
+// question). Each result window shown prints "reading: <sun sign>" to standard error.
+#include "app/commandline.h"
 #include "app/startup.h"
 #include "ui/platform.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QEvent>
 
 #include <cstdio>
 
@@ -21,18 +24,40 @@ public:
     }
 };
 
+class ReadingReporter : public QObject {
+public:
+    explicit ReadingReporter(Session& session)
+        : m_session(session)
+    {
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("frmDisplay")) {
+            std::fprintf(stderr, "reading: %s\n", m_session.records().signResults.Sun.c_str());
+            std::fflush(stderr);
+        }
+        return false;
+    }
+
+private:
+    Session& m_session;
+};
+
 } // namespace
 
 int main(int argc, char* argv[])
 {
     prepareHighDpi();
-    QApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
     configureApplication();
-    // The same name as the real program, so the two share their lock and settings.
+    // The same name as the real program, so the two share their lock, socket and settings.
     QCoreApplication::setApplicationName(QStringLiteral("bodyastro"));
+    const QString file = readCommandLine();
     ScriptedPlatform platform;
     Program program(platform);
-    if (!program.start(QDate::currentDate(), 1))
+    ReadingReporter reporter(program.session());
+    app->installEventFilter(&reporter);
+    if (!program.start(QDate::currentDate(), 1, file))
         return 0;
-    return app.exec();
+    return app->exec();
 }

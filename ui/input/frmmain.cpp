@@ -325,6 +325,12 @@ void frmMain::cmdOpen_Click()
                                                   QStringLiteral("Corvane Body Astrology (*.boa)"));
     if (path.isEmpty())
         return;
+    openReadingFile(path);
+}
+
+void frmMain::openReadingFile(const QString& path)
+{
+    Platform& platform = m_context.platform();
     if (!path.endsWith(QLatin1String("boa"), Qt::CaseSensitive)) {
         platform.showMessage(this, QMessageBox::Critical, QStringLiteral("Please Check The File."));
         return;

@@ -24,6 +24,10 @@ public:
     // does not hold is refused and leaves the selection as it was.
     static bool setListText(QComboBox* list, const QString& text);
 
+    // What the open command does with the chosen file: check its name, read it into the
+    // entries, tick all three signs and build the reading. Also for files named from outside.
+    void openReadingFile(const QString& path);
+
 signals:
     // The entries passed and the reading is in the records: show it, with these signs' tabs.
     void readingReady(const SignTicks& ticks);

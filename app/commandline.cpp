@@ -1,0 +1,53 @@
+#include "app/commandline.h"
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+#include <cstdio>
+#include <cstdlib>
+
+namespace {
+
+void describe(QCommandLineParser& parser)
+{
+    parser.setApplicationDescription(QStringLiteral("Corvane Body Astrology: the body astrology reading "
+                                                    "for a birth date and time."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A saved reading (.boa) to open."),
+                                 QStringLiteral("[FILE]"));
+}
+
+} // namespace
+
+std::unique_ptr<QCoreApplication> createApplication(int& argc, char** argv)
+{
+    // The final reading of the line needs the application object (it holds the arguments as
+    // the system gave them); this first look only decides which kind of object to make.
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments.append(QString::fromLocal8Bit(argv[i]));
+    QCommandLineParser parser;
+    describe(parser);
+    parser.parse(arguments);
+    if (parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))
+        || parser.isSet(QStringLiteral("version")))
+        return std::make_unique<QCoreApplication>(argc, argv);
+    return std::make_unique<QApplication>(argc, argv);
+}
+
+QString readCommandLine()
+{
+    QCommandLineParser parser;
+    describe(parser);
+    parser.process(QCoreApplication::arguments());
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1) {
+        // As the parser reports its own mistakes: on standard error, then out.
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(QStringLiteral("Only one reading file can be opened.")),
+                     qPrintable(parser.helpText()));
+        std::exit(1);
+    }
+    return files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();
+}
