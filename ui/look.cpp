@@ -1,6 +1,9 @@
 #include "ui/look.h"
 
 #include <QAction>
+#include <QFontDatabase>
+#include <QIconEngine>
+#include <QPainter>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -8,10 +11,10 @@
 #include <QLayout>
 #include <QPalette>
 #include <QPushButton>
+#include <QWidget>
 #include <QtMath>
 
 #include <iterator>
-#include <QWidget>
 
 namespace look {
 
@@ -19,6 +22,7 @@ namespace {
 
 // The pre-rendered icon sizes compiled into the program; 256 stays with the desktop files.
 constexpr int kIconSizes[] = {16, 32, 48, 64, 128};
+constexpr int kIconCount = int(std::size(kIconSizes));
 
 QString iconFile(int size)
 {
@@ -27,13 +31,61 @@ QString iconFile(int size)
 
 } // namespace
 
+namespace {
+
+// The pre-rendered sizes, each decoded only when something asks for it: QIcon::addFile
+// decodes every file as it is added, which start-up would pay for sizes nobody shows.
+class ProgramIconEngine : public QIconEngine {
+public:
+    QIconEngine* clone() const override { return new ProgramIconEngine(*this); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        QList<QSize> sizes;
+        for (int side : kIconSizes)
+            sizes.append(QSize(side, side));
+        return sizes;
+    }
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = kIconSizes[bestIndex(size)];
+        return QSize(side, side).boundedTo(size);
+    }
+    QPixmap pixmap(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int index = bestIndex(size);
+        QPixmap& loaded = m_loaded[index];
+        if (loaded.isNull())
+            loaded.load(iconFile(kIconSizes[index]));
+        // Scaled down, never up, as QIcon does with files.
+        if (loaded.isNull() || (loaded.width() <= size.width() && loaded.height() <= size.height()))
+            return loaded;
+        return loaded.scaled(size, Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+
+private:
+    // The smallest rendering at least as large as asked for, else the largest.
+    static int bestIndex(const QSize& size)
+    {
+        const int wanted = qMax(size.width(), size.height());
+        for (int i = 0; i < kIconCount; ++i) {
+            if (kIconSizes[i] >= wanted)
+                return i;
+        }
+        return kIconCount - 1;
+    }
+    QPixmap m_loaded[kIconCount];
+};
+
+} // namespace
+
 QIcon programIcon()
 {
-    QIcon icon;
-    // Given with their sizes, the files are decoded only when a size is asked for, so the
-    // 128 px rendering costs nothing on a screen that never wants it.
-    for (int size : kIconSizes)
-        icon.addFile(iconFile(size), QSize(size, size));
+    // One icon for the whole run: every result window would otherwise load its own copy.
+    static const QIcon icon(new ProgramIconEngine);
     return icon;
 }
 
@@ -140,9 +192,33 @@ void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,
     window->setFixedSize(clientArea.width(), clientArea.height() + menuBar->sizeHint().height());
 }
 
+namespace {
+
+// Verdana where it is installed, else DejaVu Sans, decided once: asking for a missing family
+// makes every new font look for a stand-in again.
+QString faceFamily()
+{
+    static const QString family = [] {
+        const QString verdana = QStringLiteral("Verdana");
+        const QString dejaVu = QStringLiteral("DejaVu Sans");
+        // The plain list: hasFamily() would look for aliases of the missing family too.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+        const QStringList families = QFontDatabase::families();
+#else
+        const QStringList families = QFontDatabase().families();
+#endif
+        const bool useDejaVu =
+            !families.contains(verdana, Qt::CaseInsensitive) && families.contains(dejaVu, Qt::CaseInsensitive);
+        return useDejaVu ? dejaVu : verdana;
+    }();
+    return family;
+}
+
+} // namespace
+
 QFont verdana(qreal pointSize, bool bold)
 {
-    QFont font(QStringLiteral("Verdana"));
+    QFont font(faceFamily());
     font.setStyleHint(QFont::SansSerif);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
