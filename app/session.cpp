@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 
 Session::Session(Platform& platform, QObject* parent)
     : QObject(parent)
@@ -19,6 +20,7 @@ Session::~Session()
 {
     // Discarded without their close handling: tearing down is not the user ending the program.
     delete m_resultWindow.data();
+    delete m_nextResultWindow.data();
 }
 
 frmMain* Session::inputWindow() const
@@ -31,6 +33,11 @@ frmDisplay* Session::resultWindow() const
     return m_resultWindow.data();
 }
 
+frmDisplay* Session::nextResultWindow() const
+{
+    return m_nextResultWindow.data();
+}
+
 frmMain* Session::showInputWindow()
 {
     if (!m_inputWindow) {
@@ -39,7 +46,15 @@ frmMain* Session::showInputWindow()
         connect(m_inputWindow.get(), &frmMain::endRequested, this, &Session::EndProgram);
     }
     m_inputWindow->show();
+    QTimer::singleShot(0, this, &Session::prepareNextResultWindow);
     return m_inputWindow.get();
+}
+
+void Session::prepareNextResultWindow()
+{
+    if (m_nextResultWindow || m_ending)
+        return;
+    m_nextResultWindow = new frmDisplay(m_context);
 }
 
 void Session::showReading(const SignTicks& ticks)
@@ -47,7 +62,8 @@ void Session::showReading(const SignTicks& ticks)
     // Each reading gets a fresh result window, so its boxes start empty.
     if (m_resultWindow)
         m_resultWindow->cmdBack_Click();
-    auto* display = new frmDisplay(m_context);
+    frmDisplay* display = m_nextResultWindow ? m_nextResultWindow.data() : new frmDisplay(m_context);
+    m_nextResultWindow = nullptr;
     m_resultWindow = display;
     connect(display, &frmDisplay::backRequested, this, &Session::backToInput);
     connect(display, &frmDisplay::endRequested, this, &Session::EndProgram);
@@ -90,8 +106,10 @@ void Session::backToInput()
 {
     m_resultWindow = nullptr;
     // The input window was only hidden, so it still holds what the user entered.
-    if (m_inputWindow && !m_ending)
+    if (m_inputWindow && !m_ending) {
         m_inputWindow->show();
+        QTimer::singleShot(0, this, &Session::prepareNextResultWindow);
+    }
 }
 
 void Session::EndProgram()
@@ -104,6 +122,8 @@ void Session::EndProgram()
         m_inputWindow->close();
     if (m_resultWindow)
         m_resultWindow->close();
+    // Never shown, so there is nothing to close: it just goes.
+    delete m_nextResultWindow.data();
     m_context.closeAbout();
     m_processEnder();
 }

@@ -31,6 +31,8 @@ public:
     frmMain* inputWindow() const;
     // The result window on screen, if any; a new reading replaces it.
     frmDisplay* resultWindow() const;
+    // The empty, hidden window built ahead for the next reading, if any.
+    frmDisplay* nextResultWindow() const;
 
     // Swaps the input window for a fresh result window showing the reading in the records.
     void showReading(const SignTicks& ticks);
@@ -53,12 +55,16 @@ public:
 
 private:
     void backToInput();
+    // Builds the next reading's result window while the user is still choosing, so that the
+    // reading command only fills and shows it. Each reading still gets a window of its own.
+    void prepareNextResultWindow();
 
     Records m_records;
     Platform& m_platform;
     WindowContext m_context;
     std::unique_ptr<frmMain> m_inputWindow;
     QPointer<frmDisplay> m_resultWindow;
+    QPointer<frmDisplay> m_nextResultWindow; // built, empty and hidden
     std::function<void()> m_processEnder;
     bool m_ending = false;
     QRandomGenerator m_random;

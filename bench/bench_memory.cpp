@@ -46,7 +46,7 @@ bool bench_memory::runReadings(InputWindowDriver& driver, int first, int count)
             return false;
         }
         driver.back();
-        if (InputWindowDriver::liveResultWindows() != 0) {
+        if (driver.liveResultWindows() != 0) {
             qWarning("a result window outlived Back after reading %d", reading);
             return false;
         }

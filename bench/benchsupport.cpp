@@ -97,11 +97,12 @@ void InputWindowDriver::back()
     m_mainPaint.waitForPaint();
 }
 
-int InputWindowDriver::liveResultWindows()
+int InputWindowDriver::liveResultWindows() const
 {
     int count = 0;
     for (QWidget* widget : QApplication::topLevelWidgets()) {
-        if (qobject_cast<frmDisplay*>(widget))
+        // The one built ahead for the next reading, empty and hidden, is not a reading's window.
+        if (qobject_cast<frmDisplay*>(widget) && widget != m_fixture.session.nextResultWindow())
             ++count;
     }
     return count;

@@ -51,8 +51,9 @@ public:
     qint64 lastHandlingNs() const { return m_lastHandlingNs; }
     // Back to the input window; the result window is deleted before this returns.
     void back();
-    // Result windows alive right now (shown or waiting for deletion).
-    static int liveResultWindows();
+    // Result windows alive right now (shown or waiting for deletion), leaving out the empty one
+    // built ahead for the next reading.
+    int liveResultWindows() const;
 
 private:
     // The watchers come first: they must be in place before the fixture shows the window.
