@@ -8,6 +8,12 @@
 #include <QScreen>
 #include <QTimer>
 
+namespace {
+
+constexpr int kPrepareAfterStartMs = 300;
+
+} // namespace
+
 Session::Session(Platform& platform, QObject* parent)
     : QObject(parent)
     , m_platform(platform)
@@ -46,7 +52,8 @@ frmMain* Session::showInputWindow()
         connect(m_inputWindow.get(), &frmMain::endRequested, this, &Session::EndProgram);
     }
     m_inputWindow->show();
-    QTimer::singleShot(0, this, &Session::prepareNextResultWindow);
+    // Not before the input window is on screen: start-up must not wait for it.
+    QTimer::singleShot(kPrepareAfterStartMs, this, &Session::prepareNextResultWindow);
     return m_inputWindow.get();
 }
 
