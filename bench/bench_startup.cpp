@@ -21,6 +21,7 @@
 #include <QMap>
 #include <QProcess>
 #include <QSettings>
+#include <QTemporaryDir>
 #include <QtTest>
 
 #include <cstdio>
@@ -283,6 +284,12 @@ int main(int argc, char* argv[])
     if (argc == 3 && std::strcmp(argv[1], kChildOption) == 0)
         return runStartupChild(argc, argv, QString::fromLatin1(argv[2]));
     QApplication app(argc, argv);
+    // A desktop session always has a private runtime folder in memory (/run/user/<uid>), where
+    // the single-instance lock lives; a bare machine has none, and the lock would go to disk
+    // and be synced there. The children get one like a desktop's.
+    QTemporaryDir runtime(QStringLiteral("/dev/shm/bodyastro-bench-XXXXXX"));
+    if (qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR") && runtime.isValid())
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
     bench_startup benchmark;
     return QTest::qExec(&benchmark, argc, argv);
 }
