@@ -38,13 +38,19 @@ namespace {
 class ProgramIconEngine : public QIconEngine {
 public:
     QIconEngine* clone() const override { return new ProgramIconEngine(*this); }
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return sizes(); }
+#else
+    // Qt 5 asks for the sizes through the hook.
+    void virtual_hook(int id, void* data) override
     {
-        QList<QSize> sizes;
-        for (int side : kIconSizes)
-            sizes.append(QSize(side, side));
-        return sizes;
+        if (id == QIconEngine::AvailableSizesHook) {
+            static_cast<QIconEngine::AvailableSizesArgument*>(data)->sizes = sizes();
+            return;
+        }
+        QIconEngine::virtual_hook(id, data);
     }
+#endif
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
     {
         const int side = kIconSizes[bestIndex(size)];
@@ -67,6 +73,13 @@ public:
     }
 
 private:
+    static QList<QSize> sizes()
+    {
+        QList<QSize> all;
+        for (int side : kIconSizes)
+            all.append(QSize(side, side));
+        return all;
+    }
     // The smallest rendering at least as large as asked for, else the largest.
     static int bestIndex(const QSize& size)
     {
