@@ -29,7 +29,10 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        auto* label = static_cast<QLabel*>(watched);
+        // Not a label any more while it is being destroyed (a focused label still hears of it).
+        auto* label = qobject_cast<QLabel*>(watched);
+        if (!label)
+            return false;
         switch (event->type()) {
         case QEvent::MouseButtonPress:
             m_pressed = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
