@@ -3,6 +3,7 @@
 #include "ui/look.h"
 
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -11,7 +12,10 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QStyleOption>
+#include <QTabBar>
+#include <QTabWidget>
 
 namespace {
 
@@ -61,6 +65,15 @@ void drawFlatBox(QPainter* painter, const QRect& rect, const QColor& face, const
     painter->fillRect(rect.adjusted(width, width, -width, -width), face);
 }
 
+// Tabs, text boxes and scroll bars keep the desktop's outlines, which the style derives from the
+// window colour; the dark brown would make them vanish.
+bool keepsDesktopOutline(const QWidget* widget)
+{
+    return (qobject_cast<const QTabWidget*>(widget) || qobject_cast<const QTabBar*>(widget) ||
+            qobject_cast<const QAbstractScrollArea*>(widget) || qobject_cast<const QScrollBar*>(widget)) &&
+           inProgramWindow(widget);
+}
+
 QPalette popupPalette()
 {
     QPalette palette = QApplication::palette();
@@ -78,16 +91,27 @@ QPalette popupPalette()
 // Puts the shared palette into the option for one draw call and the caller's back afterwards.
 class WindowStyle::SharedPalette {
 public:
-    SharedPalette(const WindowStyle* style, const QStyleOption* option)
+    SharedPalette(const WindowStyle* style, const QStyleOption* option, const QWidget* widget)
         : m_option(const_cast<QStyleOption*>(option))
     {
         if (!m_option)
             return;
-        const QPalette* shared = style->sharedPalette(m_option->palette);
+        const QPalette::ColorGroup group = m_option->palette.currentColorGroup();
+        QPalette outlined;
+        const QPalette* palette = &m_option->palette;
+        if (keepsDesktopOutline(widget)) {
+            outlined = *palette;
+            const QPalette desktop = QApplication::palette(widget);
+            for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+                outlined.setBrush(g, QPalette::Window, desktop.brush(g, QPalette::Window));
+            palette = &outlined;
+        }
+        const QPalette* shared = style->sharedPalette(*palette);
         if (!shared)
+            shared = palette;
+        if (shared == &m_option->palette)
             return;
         m_saved = m_option->palette;
-        const QPalette::ColorGroup group = m_saved.currentColorGroup();
         m_option->palette = *shared;
         m_option->palette.setCurrentColorGroup(group);
         m_swapped = true;
@@ -142,7 +166,16 @@ void WindowStyle::polish(QWidget* widget)
         palette.setColor(QPalette::Inactive, QPalette::ButtonText, Qt::black);
         palette.setColor(QPalette::Disabled, QPalette::ButtonText, look::kDisabledGrey);
         button->setPalette(palette);
+    } else if (qobject_cast<QLineEdit*>(widget) && inProgramWindow(widget)) {
+        // Light grey text whatever colour the frame around gives its captions.
+        QPalette palette = widget->palette();
+        palette.setColor(QPalette::Text, look::kLightGrey);
+        widget->setPalette(palette);
     } else if (auto* list = qobject_cast<QComboBox*>(widget); list && inProgramWindow(list)) {
+        QPalette own = list->palette();
+        own.setColor(QPalette::Text, look::kLightGrey);
+        own.setColor(QPalette::ButtonText, look::kLightGrey);
+        list->setPalette(own);
         // The pop-up is a window of its own and does not inherit the window's colours.
         static const QPalette palette = popupPalette();
         list->view()->setPalette(palette);
@@ -162,11 +195,12 @@ void WindowStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
         const QRect r = option->rect;
         drawFlatBox(painter, r, look::kDarkBrown, look::kLightGrey);
         if (option->state & (State_On | State_NoChange)) {
-            // The tick of check.svg, drawn to the square's size.
+            // The tick of check.svg, drawn to the size of the square inside the frame.
+            const QRect inside = r.adjusted(1, 1, -1, -1);
             painter->save();
             painter->setRenderHint(QPainter::Antialiasing);
-            painter->translate(r.topLeft());
-            painter->scale(r.width() / 12.0, r.height() / 12.0);
+            painter->translate(inside.topLeft());
+            painter->scale(inside.width() / 12.0, inside.height() / 12.0);
             QPainterPath tick(QPointF(2.5, 6.2));
             tick.lineTo(5, 8.7);
             tick.lineTo(9.8, 3.3);
@@ -181,7 +215,7 @@ void WindowStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
         painter->fillRect(option->rect, look::kDarkBrown);
         return;
     }
-    SharedPalette shared(this, option);
+    SharedPalette shared(this, option, widget);
     QProxyStyle::drawPrimitive(element, option, painter, widget);
 }
 
@@ -229,7 +263,7 @@ void WindowStyle::drawControl(ControlElement element, const QStyleOption* option
     default:
         break;
     }
-    SharedPalette shared(this, option);
+    SharedPalette shared(this, option, widget);
     QProxyStyle::drawControl(element, option, painter, widget);
 }
 
@@ -251,7 +285,7 @@ void WindowStyle::drawComplexControl(ComplexControl control, const QStyleOptionC
         painter->restore();
         return;
     }
-    SharedPalette shared(this, option);
+    SharedPalette shared(this, option, widget);
     QProxyStyle::drawComplexControl(control, option, painter, widget);
 }
 
@@ -264,8 +298,8 @@ QRect WindowStyle::subControlRect(ComplexControl control, const QStyleOptionComp
         case SC_ComboBoxArrow:
             return QRect(r.right() - kArrowWidth, r.top() + 1, kArrowWidth, r.height() - 2);
         case SC_ComboBoxEditField:
-            // Inside the frame, two pixels from its left edge.
-            return r.adjusted(3, 1, -(kArrowWidth + 1), -1);
+            // Inside the frame; the caption is drawn a pixel in from this.
+            return r.adjusted(2, 1, -(kArrowWidth + 1), -1);
         case SC_ComboBoxFrame:
         case SC_ComboBoxListBoxPopup:
             return r;
@@ -287,5 +321,7 @@ int WindowStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, con
 {
     if ((metric == PM_IndicatorWidth || metric == PM_IndicatorHeight) && is<QCheckBox>(widget))
         return kIndicatorSide;
+    if (metric == PM_CheckBoxLabelSpacing && is<QCheckBox>(widget))
+        return QProxyStyle::pixelMetric(metric, option, widget) + 1;
     return QProxyStyle::pixelMetric(metric, option, widget);
 }
