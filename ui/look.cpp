@@ -38,7 +38,12 @@ namespace {
 class ProgramIconEngine : public QIconEngine {
 public:
     QIconEngine* clone() const override { return new ProgramIconEngine(*this); }
+    // Qt 5 declares this one const.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
     QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+#else
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) const override
+#endif
     {
         QList<QSize> sizes;
         for (int side : kIconSizes)
