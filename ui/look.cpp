@@ -155,33 +155,6 @@ void growToFitCaption(QLabel* label)
         label->resize(needed, label->height());
 }
 
-QString windowStyleSheet()
-{
-    // Drawn flat in the window's colours: the default style shades these with gradients and
-    // bevels, which turns the dark brown lighter and the light grey into a white gradient.
-    return QStringLiteral(
-        "QComboBox, QLineEdit { background-color: #433212; color: #e0e0e0;"
-        " border: 1px solid #e0e0e0; padding-left: 2px; }"
-        "QComboBox:focus, QLineEdit:focus { border-color: #20bfdb; }"
-        "QComboBox::drop-down { border: none; width: 14px; }"
-        "QComboBox::down-arrow { image: url(:/look/arrow-down.svg); width: 8px; height: 8px; }"
-        "QComboBox QAbstractItemView { background-color: #433212; color: #e0e0e0;"
-        " selection-background-color: #e0e0e0; selection-color: #000000; }"
-        "QPushButton { background-color: #e0e0e0; color: #000000; border: 1px solid #808080; }"
-        "QPushButton:focus { border: 2px solid #000000; }"
-        "QPushButton:pressed { background-color: #c0c0c0; }"
-        "QPushButton:disabled { color: #808080; }"
-        "QCheckBox::indicator { width: 11px; height: 11px; border: 1px solid #e0e0e0;"
-        " background-color: #433212; }"
-        "QCheckBox::indicator:checked { image: url(:/look/check.svg); }"
-        // A widget under a style sheet no longer takes its window's colours, so the menu bar
-        // gets them here; its switched-off command greyed.
-        "QMenuBar { background-color: #433212; color: #e0e0e0; }"
-        "QMenuBar::item { background-color: transparent; }"
-        "QMenuBar::item:selected { background-color: #e0e0e0; color: #000000; }"
-        "QMenuBar::item:disabled { color: #808080; }");
-}
-
 void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,
                         const QStringList& separatorNames)
 {
@@ -192,7 +165,6 @@ void setUpWorkingWindow(QMainWindow* window, QSize clientArea, QMenu* helpMenu,
             action->setObjectName(separatorNames.at(separatorIndex++));
     }
     setBackground(window, kDarkBrown);
-    window->setStyleSheet(windowStyleSheet());
     // Buttons answer Return as well as Space (a main window has no default button to steal it).
     for (QPushButton* button : window->findChildren<QPushButton*>())
         button->setAutoDefault(true);

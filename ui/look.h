@@ -40,10 +40,6 @@ QSize scaled(QSize size, qreal scale);
 // wider than Verdana); never narrows it.
 void growToFitCaption(QLabel* label);
 
-// The colours that a window sets once for all its controls: flat dark brown lists and name box,
-// flat light grey buttons, check boxes with a light grey frame, greyed disabled buttons.
-QString windowStyleSheet();
-
 // What both working windows share: the program's icon, the dark brown background (menu bar
 // included), a fixed client area below the menu bar, and names for the Help
 // menu's separators (a .ui form cannot name them) so every entry can be found by its name.

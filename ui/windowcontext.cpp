@@ -1,6 +1,7 @@
 #include "ui/windowcontext.h"
 
 #include "ui/about/frmabout.h"
+#include "ui/windowstyle.h"
 
 WindowContext::WindowContext(Records& records, Platform& platform)
     : m_records(records)
@@ -8,6 +9,8 @@ WindowContext::WindowContext(Records& records, Platform& platform)
 {
     // The pictures live in a static library, whose resources must be registered by hand.
     Q_INIT_RESOURCE(assets);
+    // Flat controls in the windows' colours, set once for the application.
+    WindowStyle::install();
 }
 
 void WindowContext::openPage(WebPage page)

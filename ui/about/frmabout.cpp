@@ -44,7 +44,6 @@ frmAbout::frmAbout(WindowContext& context, QWidget* parent)
         link->setFont(look::verdana(8.25, true));
         look::setTextColour(link, look::kLinkYellow);
     }
-    setStyleSheet(look::windowStyleSheet());
     setFixedSize(size());
 
     WindowContext* s = &context;

@@ -102,7 +102,7 @@ frmMain::frmMain(WindowContext& context, QWidget* parent)
     }
     // The co-branding label lies in front until the start-up draw says otherwise.
     ui->lblFullBrand->hide();
-    // The name box, the lists and the buttons take their colours from the window's style sheet.
+    // The name box, the lists and the buttons are drawn flat by the program's window style.
     ui->cmdProceed->setFont(look::verdana(8.25, true));
     ui->cmdOpen->setFont(look::verdana(8.25, true));
     ui->cmdExit->setFont(look::verdana(8.25, true));

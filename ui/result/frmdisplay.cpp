@@ -68,7 +68,7 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         look::setTextColour(label, look::kLinkYellow);
         label->setTextFormat(Qt::PlainText);
     }
-    // Button colours, the greyed disabled "&Print" included, come from the window's style sheet.
+    // Button colours, the greyed disabled "&Print" included, are drawn by the program's window style.
     for (QPushButton* button : {ui->cmdMainPrint, ui->cmdExit, ui->cmdBack, ui->cmdSave, ui->cmdPrint})
         button->setFont(look::verdana(8.25, true));
     const SignTab tabs[] = {SunTab, OppositeTab, AscendingTab};
