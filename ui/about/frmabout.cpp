@@ -14,7 +14,7 @@ frmAbout::frmAbout(WindowContext& context, QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::frmAbout)
 {
-    // Before the controls exist, so they inherit it (a style sheet set later keeps it).
+    // Before the controls exist, so they inherit it instead of being re-laid out.
     setFont(look::verdana(8.25));
     ui->setupUi(this);
     setWindowIcon(look::programIcon());
@@ -35,7 +35,7 @@ frmAbout::frmAbout(WindowContext& context, QWidget* parent)
     ui->Label2->setFont(look::verdana(12, true));
     look::setTextColour(ui->Label2, look::kSkyBlue);
     look::setTextColour(ui->Label6, look::kPaleGreen);
-    // Set on each: under the box's style sheet Qt 5 gives them neither the box's colour nor its font.
+    // Set on each, so that they do not rest on what Qt passes down from the box.
     look::setTextColour(ui->Label1, look::kLightGrey);
     look::setTextColour(ui->Line2, look::kLightGrey);
     ui->Label1->setFont(look::verdana(8.25));
