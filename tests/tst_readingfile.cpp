@@ -320,14 +320,7 @@ private slots:
         QVERIFY(QFile::exists(path));
         fx.back();
 
-        Entries bob;
-        bob.name = "BOB";
-        bob.day = 1;
-        bob.month = "January";
-        bob.year = 1900;
-        bob.time = "4am-6am";
-        bob.ticks = {false, false, false};
-        QVERIFY(fx.fillEntries(bob));
+        QVERIFY(fx.fillEntries(Entries{"BOB", 1, "January", 1900, "4am-6am", {false, false, false}}));
 
         fx.platform.openFileAnswers.enqueue(path);
         QTest::mouseClick(child<QPushButton>(fx.input(), "cmdOpen"), Qt::LeftButton);

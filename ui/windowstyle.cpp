@@ -195,7 +195,7 @@ void WindowStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
         const QRect r = option->rect;
         drawFlatBox(painter, r, look::kDarkBrown, look::kLightGrey);
         if (option->state & (State_On | State_NoChange)) {
-            // The tick of check.svg, drawn to the size of the square inside the frame.
+            // A tick drawn to the size of the square inside the frame.
             const QRect inside = r.adjusted(1, 1, -1, -1);
             painter->save();
             painter->setRenderHint(QPainter::Antialiasing);
@@ -273,7 +273,7 @@ void WindowStyle::drawComplexControl(ComplexControl control, const QStyleOptionC
     if (control == CC_ComboBox && is<QComboBox>(widget)) {
         const bool focused = option->state & State_HasFocus;
         drawFlatBox(painter, option->rect, look::kDarkBrown, focused ? look::kSkyBlue : look::kLightGrey);
-        // A small down arrow, as arrow-down.svg draws it, centred in the drop-down part.
+        // A small down arrow, centred in the drop-down part.
         const QRectF arrow = subControlRect(control, option, SC_ComboBoxArrow, widget);
         const QPointF c = arrow.center();
         const QPointF points[] = {c + QPointF(-3.5, -2), c + QPointF(3.5, -2), c + QPointF(0, 2.5)};
