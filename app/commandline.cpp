@@ -1,10 +1,11 @@
 #include "app/commandline.h"
 
+#include "app/system.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
 
-#include <cstdio>
 #include <cstdlib>
 
 namespace {
@@ -39,14 +40,22 @@ std::unique_ptr<QCoreApplication> createApplication(int& argc, char** argv)
 
 QString readCommandLine()
 {
+    const QStringList arguments = QCoreApplication::arguments();
+    {
+        // A first look: will the line be answered (help, version, a mistake) rather than run?
+        QCommandLineParser look;
+        describe(look);
+        if (!look.parse(arguments) || look.isSet(QStringLiteral("help")) || look.isSet(QStringLiteral("help-all"))
+            || look.isSet(QStringLiteral("version")) || look.positionalArguments().size() > 1)
+            prepareCommandLineOutput();
+    }
     QCommandLineParser parser;
     describe(parser);
-    parser.process(QCoreApplication::arguments());
+    parser.process(arguments);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {
-        // As the parser reports its own mistakes: on standard error, then out.
-        std::fprintf(stderr, "%s\n\n%s", qPrintable(QStringLiteral("Only one reading file can be opened.")),
-                     qPrintable(parser.helpText()));
+        // As the parser reports its own mistakes, then out.
+        showCommandLineError(QStringLiteral("Only one reading file can be opened.\n\n") + parser.helpText());
         std::exit(1);
     }
     return files.isEmpty() ? QString() : QFileInfo(files.first()).absoluteFilePath();

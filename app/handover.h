@@ -1,14 +1,15 @@
 // A later start hands its reading file to the copy that is already running: one message per
-// connection over a local socket beside the single-instance lock, in the user's private
-// runtime folder (never the shared temporary folder, where another user could take the name
-// first), and open to this user only.
+// connection over a local socket in the user's private runtime folder (never the shared
+// temporary folder, where another user could take the name first), or on Windows a named pipe
+// named after the user; open to this user only, and sent only to a server run by this user.
 #pragma once
+
+#include "app/system.h"
 
 #include <QLocalServer>
 #include <QObject>
 #include <QString>
 
-class QLocalSocket;
 
 class HandOverServer : public QObject {
     Q_OBJECT
@@ -20,10 +21,7 @@ public:
 
     // Only the copy that holds the single-instance lock listens, so whatever is found at the
     // path was left by a copy that ended without cleaning up and is replaced.
-    bool listen(const QString& socketPath = defaultSocketPath());
-
-    // In the user's runtime folder, named after the program; empty when there is no such folder.
-    static QString defaultSocketPath();
+    bool listen(const QString& serverName = handOverServerName());
 
 signals:
     // A later start asks this copy to come to the front and, when path is not empty, to open
@@ -32,11 +30,12 @@ signals:
 
 private:
     void accept();
-    void finish(QLocalSocket* socket);
+    void finish(const QByteArray& message);
 
     QLocalServer m_server;
 };
 
 // Sent by a later start: path (empty to ask only for the front). True when the running copy
-// took the message.
-bool handOver(const QString& path, const QString& socketPath = HandOverServer::defaultSocketPath());
+// took the message. A copy that has just started may not be listening yet: for up to
+// patienceMs a missing server is tried again.
+bool handOver(const QString& path, const QString& serverName = handOverServerName(), int patienceMs = 2000);

@@ -1,11 +1,7 @@
 #include "app/singleinstance.h"
 
-#include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
-#include <QSysInfo>
 
 namespace {
 
@@ -34,7 +30,9 @@ SingleInstance::SingleInstance(const QString& lockPath)
     const QFileInfo existing(lockPath);
     if (!existing.isFile() || !existing.isWritable()) {
         // No copy run by this user can have made it, so it proves nothing; the folder is the
-        // user's own, so it may go. If it cannot, the program runs without the lock.
+        // user's own, so it may go (on Windows a read-only file must be made writable first).
+        // If it cannot, the program runs without the lock.
+        QFile::setPermissions(lockPath, QFile::ReadOwner | QFile::WriteOwner);
         QFile::remove(lockPath);
         m_lock.tryLock(0);
         return;
@@ -44,25 +42,4 @@ SingleInstance::SingleInstance(const QString& lockPath)
     if (m_lock.removeStaleLockFile() && m_lock.tryLock(0))
         return;
     m_onlyInstance = false;
-}
-
-QString SingleInstance::defaultLockPath()
-{
-    const QString program = QCoreApplication::applicationName();
-    // The user's private runtime folder (mode 0700): no other user can put a file there first,
-    // and neither TMPDIR nor USER moves it. On Linux that is XDG_RUNTIME_DIR; without it Qt
-    // would make one under TMPDIR, so the per-user data folder is used instead.
-    QString folder;
-#if defined(Q_OS_UNIX) && !defined(Q_OS_DARWIN)
-    if (!qEnvironmentVariableIsEmpty("XDG_RUNTIME_DIR"))
-#endif
-        folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
-    if (!folder.isEmpty())
-        return QDir(folder).filePath(program + QStringLiteral(".lock"));
-
-    // The data folder may be shared between machines (a network home), so each machine has
-    // its own lock there.
-    folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
-    QDir().mkpath(folder);
-    return QDir(folder).filePath(QStringLiteral("%1-%2.lock").arg(program, QSysInfo::machineHostName()));
 }

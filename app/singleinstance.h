@@ -2,18 +2,17 @@
 // it runs; a later copy finds it taken.
 #pragma once
 
+#include "app/system.h"
+
 #include <QLockFile>
 #include <QString>
 
 class SingleInstance {
 public:
-    explicit SingleInstance(const QString& lockPath = defaultLockPath());
+    explicit SingleInstance(const QString& lockPath = instanceLockPath());
 
     // True when no other copy holds the lock; this copy then holds it until it ends.
     bool isOnlyInstance() const { return m_onlyInstance; }
-
-    // In the user's private runtime folder, named after the program.
-    static QString defaultLockPath();
 
 private:
     QLockFile m_lock;

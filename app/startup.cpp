@@ -28,15 +28,16 @@ void configureApplication()
     // The stored setting and the single-instance lock are addressed by the executable's name.
     QCoreApplication::setApplicationName(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane Software"));
-    QCoreApplication::setApplicationVersion(QStringLiteral("1.0"));
+    QCoreApplication::setApplicationVersion(QStringLiteral(BODYASTRO_VERSION));
     // Ties the windows to the desktop entry (its name and icon in the task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanesoftware.BodyAstrology"));
     // The windows are drawn in Verdana; without it, DejaVu Sans is the closest match.
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
 }
 
-Program::Program(Platform& platform)
+Program::Program(Platform& platform, const InstanceNames& names)
     : m_session(platform)
+    , m_names(names)
 {
     // While a modal box is open, requests from later starts wait and are tried again.
     m_retry.setInterval(200);
@@ -48,7 +49,7 @@ Program::~Program() = default;
 
 bool Program::start(const QDate& today, quint32 seed, const QString& file)
 {
-    m_instance = std::make_unique<SingleInstance>();
+    m_instance = std::make_unique<SingleInstance>(m_names.lockPath);
     if (!m_instance->isOnlyInstance()) {
         handOverTo(file);
         m_session.EndProgram();
@@ -75,11 +76,11 @@ bool Program::start(const QDate& today, quint32 seed, const QString& file)
 void Program::handOverTo(const QString& file)
 {
     // The running copy opens the file itself; nothing needs saying here.
-    if (!file.isEmpty() && handOver(file))
+    if (!file.isEmpty() && handOver(file, m_names.handOverName))
         return;
     m_session.platform().showMessage(nullptr, QMessageBox::Information,
                                      QStringLiteral("Application is already running"));
-    handOver(QString());
+    handOver(QString(), m_names.handOverName, 0);
 }
 
 void Program::listenForLaterStarts()
@@ -89,7 +90,7 @@ void Program::listenForLaterStarts()
         m_requests.append(path);
         runRequests();
     });
-    m_handOver->listen();
+    m_handOver->listen(m_names.handOverName);
 }
 
 void Program::runRequests()

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "app/session.h"
+#include "app/system.h"
 
 #include <QDate>
 #include <QStringList>
@@ -20,9 +21,16 @@ void prepareHighDpi();
 // Application-wide settings made once, right after QApplication exists.
 void configureApplication();
 
+// Where a copy holds its single-instance lock and listens for later starts: the user's own
+// places unless a test passes its private ones.
+struct InstanceNames {
+    QString lockPath = instanceLockPath();
+    QString handOverName = handOverServerName();
+};
+
 class Program {
 public:
-    explicit Program(Platform& platform);
+    explicit Program(Platform& platform, const InstanceNames& names = InstanceNames());
     ~Program();
 
     // The start-up sequence: single instance, random seed, update reminder, input window,
@@ -39,6 +47,7 @@ private:
     void runRequests();
 
     Session m_session;
+    InstanceNames m_names;
     std::unique_ptr<SingleInstance> m_instance;
     std::unique_ptr<HandOverServer> m_handOver;
     // Files (or, empty, a call to the front) from later starts, run once the input window is

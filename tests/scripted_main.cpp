@@ -1,15 +1,25 @@
 // The program's start-up as main() runs it, command line included, except that a message box
 // is not shown: its text goes to standard error and it answers as if dismissed (OK, or No to a
-// question). Each result window shown prints "reading: <sun sign>" to standard error.
+// question). Each result window shown prints "reading: <sun sign>" to standard error. With
+// BODYASTRO_TEST_INSTANCE_DIR set, its lock, hand-over socket (on Windows a pipe named after
+// the folder) and settings are in that folder: on Windows nothing in the environment moves the
+// registry, the lock or the pipe away from the user's own.
 #include "app/commandline.h"
 #include "app/startup.h"
 #include "ui/platform.h"
 
 #include <QApplication>
 #include <QDate>
+#include <QDir>
 #include <QEvent>
+#include <QSettings>
 
 #include <cstdio>
+
+#ifdef Q_OS_WIN
+#include <fcntl.h>
+#include <io.h>
+#endif
 
 namespace {
 
@@ -47,14 +57,26 @@ private:
 
 int main(int argc, char* argv[])
 {
+#ifdef Q_OS_WIN
+    // Lines end in "\n" as on every other system, for the tests that read them.
+    _setmode(_fileno(stderr), _O_BINARY);
+#endif
     prepareHighDpi();
     const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
     configureApplication();
     // The same name as the real program, so the two share their lock, socket and settings.
     QCoreApplication::setApplicationName(QStringLiteral("bodyastro"));
     const QString file = readCommandLine();
+    InstanceNames names;
+    const QString privateDir = qEnvironmentVariable("BODYASTRO_TEST_INSTANCE_DIR");
+    if (!privateDir.isEmpty()) {
+        names = {QDir(privateDir).filePath(QStringLiteral("bodyastro.lock")),
+                 QDir(privateDir).filePath(QStringLiteral("bodyastro.socket"))};
+        QSettings::setDefaultFormat(QSettings::IniFormat);
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, privateDir);
+    }
     ScriptedPlatform platform;
-    Program program(platform);
+    Program program(platform, names);
     ReadingReporter reporter(program.session());
     app->installEventFilter(&reporter);
     if (!program.start(QDate::currentDate(), 1, file))

@@ -1,0 +1,27 @@
+// What differs between the systems the program runs on, each behind a plain function. One
+// source file per system implements them all: system_unix.cpp and system_windows.cpp.
+#pragma once
+
+#include <QString>
+#include <QtGlobal>
+
+// The single-instance lock: in a folder only this user can write to, kept on this machine.
+QString instanceLockPath();
+
+// The name a running copy listens on for later starts (a QLocalServer name): a socket in the
+// user's private runtime folder on Unix, a named pipe on Windows, whose names are seen by
+// every user of the machine, so it carries the user's identity. Empty when there is none.
+QString handOverServerName();
+
+// Whether the other end of a connected hand-over socket (QLocalSocket::socketDescriptor())
+// runs as this user: a later start hands a file name only to the user's own copy.
+bool handOverPeerIsThisUser(qintptr descriptor);
+
+// Called before the command line answers (help, version, mistakes), so that the answer
+// reaches the user: a Windows GUI program starts without a console, so it takes over the
+// console of the command prompt it was started from, if any.
+void prepareCommandLineOutput();
+
+// A command-line mistake of the program's own, where the user sees it: standard error, or on
+// Windows, where there is no console to write to, a message box.
+void showCommandLineError(const QString& text);
