@@ -1,10 +1,17 @@
 #!/usr/bin/env bash
 # Installs the Debian 12 packages the build needs, if any are missing.
-# Usage: scripts/install-deps.sh [extra packages...]
+# Usage: scripts/install-deps.sh [--only] [extra packages...]
+# With --only, just the packages named (the Windows cross build needs no Qt from Debian).
+# A package for another architecture (wine32:i386) adds that architecture first.
 set -euo pipefail
 
-# qt6-qpa-plugins holds the X11 and offscreen platforms; Debian only recommends it.
-packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core "$@")
+if [ "${1:-}" = "--only" ]; then
+    shift
+    packages=("$@")
+else
+    # qt6-qpa-plugins holds the X11 and offscreen platforms; Debian only recommends it.
+    packages=(cmake g++ make qt6-base-dev qt6-svg-dev qt6-qpa-plugins libgl-dev fonts-dejavu-core "$@")
+fi
 
 missing=()
 for package in "${packages[@]}"; do
@@ -23,5 +30,10 @@ else
     echo "These packages are missing and neither root nor sudo is available: ${missing[*]}" >&2
     exit 1
 fi
+for package in "${missing[@]}"; do
+    if [[ $package == *:* ]] && ! dpkg --print-foreign-architectures | grep -qx "${package#*:}"; then
+        "${sudo[@]}" dpkg --add-architecture "${package#*:}"
+    fi
+done
 "${sudo[@]}" apt-get update -qq
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"
