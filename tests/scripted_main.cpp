@@ -67,16 +67,15 @@ int main(int argc, char* argv[])
     // The same name as the real program, so the two share their lock, socket and settings.
     QCoreApplication::setApplicationName(QStringLiteral("bodyastro"));
     const QString file = readCommandLine();
-    InstanceNames names;
     const QString privateDir = qEnvironmentVariable("BODYASTRO_TEST_INSTANCE_DIR");
     if (!privateDir.isEmpty()) {
-        names = {QDir(privateDir).filePath(QStringLiteral("bodyastro.lock")),
-                 QDir(privateDir).filePath(QStringLiteral("bodyastro.socket"))};
         QSettings::setDefaultFormat(QSettings::IniFormat);
         QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, privateDir);
     }
     ScriptedPlatform platform;
-    Program program(platform, names);
+    Program program(platform, privateDir.isEmpty() ? InstanceNames()
+                                                   : InstanceNames{QDir(privateDir).filePath(QStringLiteral("bodyastro.lock")),
+                                                                   QDir(privateDir).filePath(QStringLiteral("bodyastro.socket"))});
     ReadingReporter reporter(program.session());
     app->installEventFilter(&reporter);
     if (!program.start(QDate::currentDate(), 1, file))

@@ -169,10 +169,11 @@ void tst_commandline::laterStartWithFileHandsItOver()
     if (program.isEmpty())
         QSKIP("BODYASTRO_SCRIPTED_EXE is not set");
 
-    // A private lock, hand-over socket and settings.
+    // A private lock, hand-over socket and settings (and runtime folder, which Qt itself wants).
     QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("BODYASTRO_TEST_INSTANCE_DIR"), home.path());
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
 
     QTemporaryDir files;
