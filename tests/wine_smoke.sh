@@ -1,0 +1,142 @@
+#!/usr/bin/env bash
+# The real Windows program under Wine, with Qt's windows platform, on an X server of its own:
+# a reading from the keyboard, saved to a .boa file through the Windows save dialog, Back, the
+# file handed to the running copy by a second start (the named pipe), the stored setting checked
+# in the registry, File > Exit, and no lock left behind. Skips (77) where Wine, Xvfb or xdotool
+# are missing. With SMOKE_SHOTS=FOLDER it also writes screenshots of the input window and the
+# reading there, at SMOKE_DPI dots per inch (96 is 100 %, 144 is 150 %).
+# Usage: tests/wine_smoke.sh PROGRAM_FOLDER | BUILD_DIR   (a build folder is installed first)
+set -uo pipefail
+folder=$(cd "$1" && pwd)
+dpi=${SMOKE_DPI:-96}
+shots=${SMOKE_SHOTS:-}
+[ -n "$shots" ] && shots=$(mkdir -p "$shots" && cd "$shots" && pwd)
+for tool in wine wineboot wineserver Xvfb xdotool; do
+    command -v $tool >/dev/null || { echo "$tool missing"; exit 77; }
+done
+
+sandbox=$(mktemp -d)
+export WINEPREFIX=$sandbox/prefix WINEDEBUG=-all
+if [ -f "$folder/CMakeCache.txt" ]; then
+    cmake --install "$folder" --prefix "$sandbox/program" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
+    folder=$sandbox/program
+fi
+pid="" xvfb=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    wineserver -k 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    rm -rf "$sandbox"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    echo "--- X server log:"; cat "$sandbox/xvfb.log" 2>/dev/null
+    echo "--- program output:"; cat "$sandbox/app.log" "$sandbox/second.log" 2>/dev/null
+    exit 1
+}
+
+# The display number is the server's own answer, so parallel runs never race for one.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$sandbox/display" 2>"$sandbox/xvfb.log" &
+xvfb=$!
+for _ in $(seq 1 100); do [ -s "$sandbox/display" ] && break; sleep 0.1; done
+[ -s "$sandbox/display" ] || fail "Xvfb did not start"
+export DISPLAY=:$(head -n 1 "$sandbox/display")
+xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the X server on $DISPLAY does not answer"
+
+wineboot -i >/dev/null 2>&1 || fail "wineboot could not make a Wine prefix"
+if [ "$dpi" != 96 ]; then
+    wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
+fi
+wineserver -w
+readings=$WINEPREFIX/drive_c/readings
+mkdir -p "$readings"
+
+title='^Corvane Body Astrology v1\.0$'
+# A visible program window other than $1.
+wait_for_window() {
+    for _ in $(seq 1 300); do
+        for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
+            [ "$id" != "${1:-}" ] && { echo "$id"; return 0; }
+        done
+        sleep 0.1
+    done
+    return 1
+}
+shot() {
+    [ -n "$shots" ] || return 0
+    local file=$shots/$1-wine$([ "$dpi" != 96 ] && echo "-$((dpi * 100 / 96))").png
+    sleep 0.5
+    import -window "$2" "$file" && echo "wrote $file"
+}
+focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; sleep 0.3; }
+
+cd "$folder"
+wine bodyastro.exe >"$sandbox/app.log" 2>&1 &
+pid=$!
+input=$(wait_for_window) || fail "the input window did not appear"
+echo "input window: $input"
+focus "$input"
+xdotool type --delay 50 "ann"
+# Tab to "Find Sun Sign" (after the four lists) and tick it.
+xdotool key --delay 50 Tab Tab Tab Tab Tab space
+shot input-window "$input"
+xdotool key alt+b
+result=$(wait_for_window "$input") || fail "the result window did not replace the input window"
+echo "result window: $result"
+focus "$result"
+shot reading "$result"
+
+# Print builds the report; its Save goes through the Windows save dialog.
+xdotool key alt+p
+sleep 0.5
+xdotool key alt+s
+dialog=""
+for _ in $(seq 1 100); do
+    dialog=$(xdotool search --onlyvisible --name '^Corvane Body Astrology$' 2>/dev/null | head -n 1)
+    [ -n "$dialog" ] && break
+    sleep 0.1
+done
+[ -n "$dialog" ] || fail "the save dialog did not appear"
+focus "$dialog"
+xdotool type --delay 30 'C:\readings\ann.boa'
+xdotool key Return
+for _ in $(seq 1 100); do [ -s "$readings/ann.boa" ] && break; sleep 0.1; done
+[ -s "$readings/ann.boa" ] || fail "the reading was not saved"
+echo "saved: $(wc -c <"$readings/ann.boa") bytes"
+
+# Back to the input window; then a second start hands the file to this copy and ends.
+focus "$result"
+xdotool key alt+b
+for _ in $(seq 1 100); do
+    xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -qx "$result" || break
+    sleep 0.1
+done
+xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -qx "$result" && fail "Back did not close the reading"
+timeout 60 wine bodyastro.exe 'C:\readings\ann.boa' >"$sandbox/second.log" 2>&1
+status=$?
+[ $status -eq 0 ] || fail "the second start ended with status $status"
+reopened=$(wait_for_window "$input") || fail "the running copy did not open the handed-over file"
+echo "reopened in the running copy: $reopened"
+kill -0 "$pid" 2>/dev/null || fail "the first copy ended"
+
+# The stored setting: in the registry under the program's name, scrambled.
+settings=$(wine reg query 'HKCU\Software\Corvane Software\bodyastro\Settings' 2>/dev/null | tr -d '\r')
+echo "$settings" | grep -q 'REG_SZ' || fail "no stored setting in the registry: $settings"
+echo "$settings" | grep -qi 'duration' && fail "the setting's name is stored in plain text: $settings"
+echo "$settings" | grep -qE '[0-9]{1,4}[/.-][0-9]{1,2}[/.-][0-9]{1,4}' && fail "a plain date is stored: $settings"
+
+# File > Exit through the menu's access keys; the lock goes with the program.
+focus "$reopened"
+xdotool key alt+f
+sleep 0.3
+xdotool key x
+for _ in $(seq 1 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
+wait "$pid"
+status=$?
+pid=""
+[ $status -eq 0 ] || fail "exit status $status"
+lock=$(find "$WINEPREFIX/drive_c/users" -name 'bodyastro.lock' 2>/dev/null)
+[ -z "$lock" ] || fail "the lock was left behind: $lock"
+echo "wine smoke test passed"
