@@ -12,7 +12,7 @@ cd "$(dirname "$0")/.."
 build_dir=${1:-build-windows}
 shift || true
 scripts/install-deps.sh --only cmake make xz-utils binutils g++-mingw-w64-i686-posix mingw-w64-i686-dev \
-    wine wine32:i386 fonts-dejavu-core
+    wine wine32:i386 fonts-dejavu-core xvfb xdotool
 
 if [ -z "${QT_MINGW_DIR:-}" ]; then
     archive=${QT_MINGW_ARCHIVE:-../shared/toolchains/qt5.15-mingw32.tar.xz}
