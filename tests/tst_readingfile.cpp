@@ -19,6 +19,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
 
 namespace {
 
@@ -338,6 +341,69 @@ private slots:
         fx.back();
         QCOMPARE(fx.endings, 0);
     }
+
+    void awkwardPaths_data()
+    {
+        QTest::addColumn<QString>("relative");
+        QTest::newRow("letters outside ASCII") << QStringLiteral("Zo\u00eb/Lesungen/Ann Lee.boa");
+        // Past the 260 characters that Windows programs were long limited to.
+        QTest::newRow("long path") << QString(QString(60, QLatin1Char('d')) + '/').repeated(5) + "ann.boa";
+    }
+
+    // Saved and reopened under its native name (on Windows: drive letter and backslashes), or,
+    // where the system refuses the path, one message naming the file: never a silent nothing.
+    void awkwardPaths()
+    {
+        QFETCH(QString, relative);
+        QTemporaryDir dir;
+        const QString path = QDir::toNativeSeparators(dir.filePath(relative));
+        QDir().mkpath(QFileInfo(dir.filePath(relative)).absolutePath());
+        FakePlatform platform;
+        platform.saveFileAnswers.enqueue(path);
+        saveReadingAs(annDetails(), platform, nullptr);
+        if (!platform.messages.isEmpty()) {
+            QCOMPARE(platform.messages.size(), 1);
+            QVERIFY(platform.messages.at(0).text.contains(path));
+            QVERIFY(relative.size() > 260);
+            qInfo("refused with: %s", qPrintable(platform.messages.at(0).text));
+            return;
+        }
+        QStringList values;
+        QString error;
+        QVERIFY2(readReadingFile(path, &values, &error), qPrintable(error));
+        QCOMPARE(values, QStringList({"ANN", "7", "March", "1990", "8am-10am"}));
+    }
+
+#ifdef Q_OS_WIN
+    // Another program holds the file open and shares nothing: the save fails with a message,
+    // and the old file is kept.
+    void fileHeldOpenElsewhere()
+    {
+        QTemporaryDir dir;
+        const QString path = dir.filePath("held.boa");
+        const QByteArray old = raised("OLD") + raised("1") + raised("May") + raised("1970") + raised("4am-6am");
+        writeBytes(path, old);
+        HANDLE held = CreateFileW(reinterpret_cast<const wchar_t*>(QDir::toNativeSeparators(path).utf16()),
+                                  GENERIC_READ, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+        QVERIFY(held != INVALID_HANDLE_VALUE);
+        const auto release = qScopeGuard([&] {
+            if (held != INVALID_HANDLE_VALUE)
+                CloseHandle(held);
+        });
+        FakePlatform platform;
+        platform.saveFileAnswers.enqueue(path);
+        saveReadingAs(annDetails(), platform, nullptr);
+        QCOMPARE(platform.messages.size(), 1);
+        QCOMPARE(platform.messages.at(0).icon, QMessageBox::Critical);
+        QStringList values;
+        QString error;
+        QVERIFY(!readReadingFile(path, &values, &error) && !error.isEmpty());
+        CloseHandle(held);
+        held = INVALID_HANDLE_VALUE;
+        QCOMPARE(readAll(path), old);
+        QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList("held.boa"));
+    }
+#endif
 };
 
 QTEST_MAIN(tst_readingfile)
