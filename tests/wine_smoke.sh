@@ -72,6 +72,28 @@ shot() {
 focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; sleep 0.3; }
 
 cd "$folder"
+# Started from no console (as from Explorer or a shortcut), the command line answers in a message
+# box titled with the program's name: --version, and a mistake of the program's own (two files).
+for arguments in "--version" "a.boa b.boa"; do
+    # shellcheck disable=SC2086
+    wine start bodyastro.exe $arguments
+    box=""
+    for _ in $(seq 1 200); do
+        box=$(xdotool search --onlyvisible --name '^bodyastro$' 2>/dev/null | head -n 1)
+        [ -n "$box" ] && break
+        sleep 0.1
+    done
+    [ -n "$box" ] || fail "bodyastro $arguments showed no message box"
+    focus "$box"
+    xdotool key Return
+    for _ in $(seq 1 100); do
+        xdotool search --onlyvisible --name '^bodyastro$' >/dev/null 2>&1 || break
+        sleep 0.1
+    done
+    xdotool search --onlyvisible --name '^bodyastro$' >/dev/null 2>&1 && fail "the box of bodyastro $arguments did not close"
+    echo "bodyastro $arguments: answered in a message box"
+done
+
 wine bodyastro.exe >"$sandbox/app.log" 2>&1 &
 pid=$!
 input=$(wait_for_window) || fail "the input window did not appear"
