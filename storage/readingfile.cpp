@@ -1,9 +1,9 @@
 #include "storage/readingfile.h"
 
+#include "storage/openfile.h"
 #include "storage/scramble.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QSaveFile>
 
 namespace {
@@ -58,20 +58,11 @@ bool writeReadingFile(const QString& path, const BirthDetails& details, QString*
 
 bool readReadingFile(const QString& path, QStringList* values, QString* error)
 {
-    // A pipe would block the window in open() until some other program writes to it, and a
-    // device or folder is no reading either: only regular files are opened.
-    const QFileInfo info(path);
-    if (info.exists() && !info.isFile()) {
-        if (error)
-            *error = QStringLiteral("Not a regular file");
+    // A pipe would block the window until some other program writes to it, and a device or
+    // folder is no reading either: only regular files are read.
+    QFile file;
+    if (!openRegularFile(file, path, error))
         return false;
-    }
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        if (error)
-            *error = file.errorString();
-        return false;
-    }
 
     // Read in small chunks and keep at most kMaxLineBytes of each line, so that picking a
     // huge or binary file by mistake costs neither much memory nor a long wait.

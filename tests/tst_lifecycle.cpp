@@ -4,8 +4,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QProcess>
 #include <QScopeGuard>
+
+#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
@@ -96,11 +99,7 @@ void TestLifecycle::secondCopyStepsAside()
         QSKIP("BODYASTRO_SCRIPTED_EXE is not set");
     QStringList command{program};
 
-    // A private home, settings and runtime folder: real settings and locks stay untouched.
-    QTemporaryDir home;
-    const QString runtime = home.filePath(QStringLiteral("run"));
-    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("run")));
-    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    QString homeBase = QDir::tempPath();
 #ifdef Q_OS_UNIX
     const char userName[] = "bodyastro-test";
     const bool made = asSecondUser && ::geteuid() == 0 && !::getpwnam(userName)
@@ -109,21 +108,46 @@ void TestLifecycle::secondCopyStepsAside()
         if (made)
             QProcess::execute("userdel", {userName});
     });
+    QStringList asUser;
+    uid_t uid = 0;
+    gid_t gid = 0;
     if (asSecondUser) {
         const passwd* user = ::getpwnam(userName);
         if (!user || ::geteuid() != 0)
             QSKIP("no second user: making one needs root and useradd");
-        // A copy of the program in the user's home, wherever the build folder is.
-        QVERIFY(QFile::copy(program, home.filePath(QStringLiteral("bodyastro"))));
-        program = home.filePath(QStringLiteral("bodyastro"));
-        for (const QString& path : {home.path(), runtime, program})
-            QCOMPARE(::chown(QFile::encodeName(path).constData(), user->pw_uid, user->pw_gid), 0);
-        command = QStringList{"setpriv", QStringLiteral("--reuid=%1").arg(user->pw_uid),
-                              QStringLiteral("--regid=%1").arg(user->pw_gid), "--clear-groups", "--", program};
+        uid = user->pw_uid;
+        gid = user->pw_gid;
+        asUser = QStringList{"setpriv", QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(gid),
+                             "--clear-groups", "--"};
+        // The temporary folder may be private to this user (mktemp -d makes it so): the second
+        // user's home goes into the first one that user can reach.
+        const QStringList bases{homeBase, QStringLiteral("/tmp"), QStringLiteral("/var/tmp")};
+        const auto reachable = std::find_if(bases.begin(), bases.end(), [&](const QString& base) {
+            return QProcess::execute(asUser.first(), asUser.mid(1) + QStringList{"test", "-x", base}) == 0;
+        });
+        if (reachable == bases.end())
+            QSKIP(qPrintable("the second user can reach none of " + bases.join(", ")));
+        homeBase = *reachable;
     }
 #else
     if (asSecondUser)
         QSKIP("needs Unix users");
+#endif
+    // A private home, settings and runtime folder: real settings and locks stay untouched.
+    QTemporaryDir home(homeBase + QStringLiteral("/bodyastro-XXXXXX"));
+    QVERIFY(home.isValid());
+    const QString runtime = home.filePath(QStringLiteral("run"));
+    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("run")));
+    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+#ifdef Q_OS_UNIX
+    if (asSecondUser) {
+        // A copy of the program in the user's home, wherever the build folder is.
+        QVERIFY(QFile::copy(program, home.filePath(QStringLiteral("bodyastro"))));
+        program = home.filePath(QStringLiteral("bodyastro"));
+        for (const QString& path : {home.path(), runtime, program})
+            QCOMPARE(::chown(QFile::encodeName(path).constData(), uid, gid), 0);
+        command = asUser + QStringList{program};
+    }
 #endif
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home.path());
@@ -132,12 +156,15 @@ void TestLifecycle::secondCopyStepsAside()
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Windows ignores the variables above: the lock, socket and settings are named outright.
+    env.insert(QStringLiteral("BODYASTRO_TEST_INSTANCE_DIR"), runtime);
 
     // A lock that cannot be read, left by someone else: it must not keep the program out.
     // The test program takes the real program's name, and so its lock.
     const QString lockPath = QDir(runtime).filePath(QStringLiteral("bodyastro.lock"));
     QVERIFY(QFile(lockPath).open(QIODevice::WriteOnly));
-    QVERIFY(QFile::setPermissions(lockPath, QFile::Permissions()));
+    // Unreadable; on Windows, which has no such permission, read-only.
+    QVERIFY(QFile::setPermissions(lockPath, QFile::Permissions()) || QFile::setPermissions(lockPath, QFile::ReadOwner));
 #ifdef Q_OS_UNIX
     if (::geteuid() == 0 && !asSecondUser)
         QCOMPARE(::chown(QFile::encodeName(lockPath).constData(), 65534, 65534), 0);
@@ -156,9 +183,28 @@ void TestLifecycle::secondCopyStepsAside()
         return named ? pid : -1;
     };
 
+    // The program takes the lock at once; one that ended instead fails the test at once.
+    const int patience = 15000;
+    auto takesLock = [&](QProcess& process) {
+        QDeadlineTimer deadline(patience);
+        while (lockHolder() != process.processId()) {
+            if (process.state() != QProcess::Running || deadline.hasExpired())
+                return false;
+            process.waitForFinished(20);
+        }
+        return true;
+    };
+    auto lockNotTaken = [&](QProcess& process) {
+        const QString state = process.state() == QProcess::Running
+                                  ? QStringLiteral("still running after %1 ms").arg(patience)
+                                  : QStringLiteral("ended with status %1").arg(process.exitCode());
+        return QStringLiteral("%1 did not take the lock, %2; its output: %3")
+            .arg(command.join(' '), state, QString::fromLocal8Bit(process.readAllStandardError()));
+    };
+
     QProcess first;
     QVERIFY(start(first, env));
-    QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), first.processId(), 30000);
+    QVERIFY2(takesLock(first), qPrintable(lockNotTaken(first)));
 
     // Another temporary folder or user name does not make a second copy welcome.
     QProcessEnvironment elsewhere = env;
@@ -166,7 +212,7 @@ void TestLifecycle::secondCopyStepsAside()
     elsewhere.insert(QStringLiteral("USER"), QStringLiteral("someone-else"));
     QProcess second;
     QVERIFY(start(second, elsewhere));
-    QVERIFY(second.waitForFinished(30000));
+    QVERIFY(second.waitForFinished(patience));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     // Its only message; nothing else was asked or shown.
     const QString told = QString::fromLocal8Bit(second.readAllStandardError());
@@ -179,14 +225,14 @@ void TestLifecycle::secondCopyStepsAside()
 
     // A copy that was killed leaves its lock behind; it must not keep the next one out.
     first.kill();
-    QVERIFY(first.waitForFinished(30000));
+    QVERIFY(first.waitForFinished(patience));
     QProcess third;
     QVERIFY(start(third, env));
-    QTRY_COMPARE_WITH_TIMEOUT(lockHolder(), third.processId(), 30000);
+    QVERIFY2(takesLock(third), qPrintable(lockNotTaken(third)));
     QCOMPARE(third.state(), QProcess::Running);
     QVERIFY(!third.readAllStandardError().contains("message: "));
     third.kill();
-    third.waitForFinished(30000);
+    third.waitForFinished(patience);
 }
 
 QTEST_MAIN(TestLifecycle)

@@ -22,6 +22,48 @@
 #ifdef Q_OS_WIN
 #include <windows.h>
 #endif
+#if defined(Q_OS_LINUX) && defined(__GLIBC__)
+#include <cstdarg>
+#include <cstring>
+#include <dlfcn.h>
+#include <fcntl.h>
+
+// The test replaces the C library's opens: the path in swapPath becomes a pipe just before it is
+// opened, as a hostile folder could do between a check of the path and the open.
+namespace {
+char swapPath[4096];
+
+void swapForPipe(const char* path)
+{
+    if (swapPath[0] && std::strcmp(path, swapPath) == 0) {
+        swapPath[0] = 0;
+        ::unlink(path);
+        ::mkfifo(path, 0600);
+    }
+}
+} // namespace
+
+#define SWAPPING_OPEN(name, ...)                                                                 \
+    extern "C" int name(__VA_ARGS__, int flags, ...)                                              \
+    {                                                                                             \
+        va_list args;                                                                             \
+        va_start(args, flags);                                                                    \
+        const mode_t mode = (flags & (O_CREAT | O_TMPFILE)) ? mode_t(va_arg(args, unsigned)) : 0; \
+        va_end(args);                                                                             \
+        swapForPipe(path);                                                                        \
+        static auto real = reinterpret_cast<int (*)(__VA_ARGS__, int, ...)>(dlsym(RTLD_NEXT, #name)); \
+        return real(ARGS_##name, flags, mode);                                                    \
+    }
+#define ARGS_open path
+#define ARGS_open64 path
+#define ARGS_openat dir, path
+#define ARGS_openat64 dir, path
+SWAPPING_OPEN(open, const char* path)
+SWAPPING_OPEN(open64, const char* path)
+SWAPPING_OPEN(openat, int dir, const char* path)
+SWAPPING_OPEN(openat64, int dir, const char* path)
+#define CAN_SWAP_FOR_PIPE
+#endif
 
 namespace {
 
@@ -160,30 +202,44 @@ private slots:
 #ifdef Q_OS_UNIX
     void openRefusesWhatIsNotAFile_data()
     {
-        QTest::addColumn<bool>("pipe");
-        QTest::newRow("pipe") << true;
-        QTest::newRow("device") << false;
+        QTest::addColumn<QString>("kind");
+        QTest::newRow("pipe") << "pipe";
+        QTest::newRow("device") << "device";
+        QTest::newRow("file swapped for a pipe") << "swapped";
     }
 
-    // Refused before it is opened (a pipe would block the window until someone writes to it),
-    // with the message for unreadable files; the entries stay as they were.
+    // Refused without blocking (a pipe would hold the window until someone writes to it), with
+    // the message for unreadable files; the entries stay as they were.
     void openRefusesWhatIsNotAFile()
     {
-        QFETCH(bool, pipe);
+        QFETCH(QString, kind);
         QTemporaryDir dir;
         const QString path = dir.filePath("odd.boa");
-        if (pipe)
-            QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
-        else
+        const QByteArray name = QFile::encodeName(path);
+        if (kind == "pipe") {
+            QCOMPARE(::mkfifo(name.constData(), 0600), 0);
+        } else if (kind == "device") {
             QVERIFY(QFile::link(QStringLiteral("/dev/zero"), path));
+        } else {
+#ifdef CAN_SWAP_FOR_PIPE
+            QVERIFY(writeReadingFile(path, annDetails(), nullptr));
+            QVERIFY(size_t(name.size()) < sizeof swapPath);
+            std::strcpy(swapPath, name.constData());
+#else
+            QSKIP("the opens are replaced on Linux with glibc only");
+#endif
+        }
         GuiFixture fx;
         QVERIFY(fx.fillEntries(Entries{QStringLiteral("BOB"), 1, QStringLiteral("May"), 1970,
                                        QStringLiteral("4am-6am"), {true, false, false}}));
 
         fx.platform.openFileAnswers.enqueue(path);
-        ::alarm(30); // should the open block after all, the test ends instead of hanging
+        ::alarm(10); // should the open block after all, the test ends instead of hanging
         QTest::mouseClick(child<QPushButton>(fx.input(), "cmdOpen"), Qt::LeftButton);
         ::alarm(0);
+#ifdef CAN_SWAP_FOR_PIPE
+        QVERIFY2(!swapPath[0], "the file was never opened");
+#endif
         QCOMPARE(fx.platform.messages.size(), 1);
         QCOMPARE(fx.platform.messages.at(0).icon, QMessageBox::Critical);
         QVERIFY(fx.platform.messages.at(0).text.startsWith("The file " + QDir::toNativeSeparators(path) + " could not be read."));

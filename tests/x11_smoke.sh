@@ -1,36 +1,74 @@
 #!/usr/bin/env bash
 # Starts the real program on a real X server (Xvfb), drives a reading from the keyboard and
 # ends it through File > Exit. Skips (77) where Xvfb or xdotool are not installed; with xclip
-# it also checks that the copy guard leaves another program's clipboard text alone.
+# it also checks that the copy guard leaves another program's clipboard text alone. On failure
+# it prints the X server's log and the program's output.
 set -uo pipefail
 program=$1
-if [ -z "${SMOKE_INNER:-}" ]; then
-    command -v xvfb-run >/dev/null && command -v xdotool >/dev/null || { echo "xvfb-run/xdotool missing"; exit 77; }
-    export SMOKE_INNER=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" "$0" "$@"
-fi
+command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb/xdotool missing"; exit 77; }
 
 sandbox=$(mktemp -d)
-trap 'rm -rf "$sandbox"' EXIT
+pid="" xvfb=""
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    rm -rf "$sandbox"
+}
+trap cleanup EXIT
+fail() {
+    echo "FAIL: $*"
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    echo "--- X server log ---"
+    cat "$sandbox/xvfb.log"
+    if [ -f "$sandbox/program.log" ]; then
+        echo "--- program output ---"
+        cat "$sandbox/program.log"
+    fi
+    exit 1
+}
+
+# The server picks a free display and names it (-displayfd), so parallel runs never race for
+# one; -noreset keeps it from restarting when the readiness probe below disconnects.
+mkfifo "$sandbox/displayfd"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$sandbox/displayfd" 2>"$sandbox/xvfb.log" &
+xvfb=$!
+read -r -t 30 display <"$sandbox/displayfd" || display=""
+if ! [[ $display =~ ^[0-9]+$ ]]; then
+    kill -0 "$xvfb" 2>/dev/null && fail "the X server named no display within 30 s"
+    fail "the X server ended at start"
+fi
+export DISPLAY=:$display
+ready=""
+for _ in $(seq 1 100); do
+    xdotool getdisplaygeometry >/dev/null 2>"$sandbox/probe.log" && { ready=1; break; }
+    sleep 0.1
+done
+[ -n "$ready" ] || fail "the X server on $DISPLAY does not answer: $(cat "$sandbox/probe.log")"
+
 # A private home: first start, no settings or lock of the user's.
 export HOME=$sandbox XDG_CONFIG_HOME=$sandbox/config XDG_RUNTIME_DIR=$sandbox/run TMPDIR=$sandbox
 mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
 export QT_QPA_PLATFORM=xcb
 
-fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null; exit 1; }
+# Up to 30 s, for a sanitizer build on a busy machine; a program that ended is reported at once.
 wait_for_window() {
-    for _ in $(seq 1 100); do
+    for _ in $(seq 1 300); do
         ids=$(xdotool search --onlyvisible --name '^Corvane Body Astrology v1\.0$' 2>/dev/null)
         [ -n "$ids" ] && { echo "$ids" | head -n 1; return 0; }
+        kill -0 "$pid" 2>/dev/null || return 1
         sleep 0.1
     done
     return 1
 }
 
-"$program" &
+"$program" >"$sandbox/program.log" 2>&1 &
 pid=$!
 
-input=$(wait_for_window) || fail "the input window did not appear"
+if ! input=$(wait_for_window); then
+    kill -0 "$pid" 2>/dev/null && fail "the input window did not appear within 30 s"
+    wait "$pid"
+    fail "the program ended (status $?) before its window appeared"
+fi
 echo "input window: $input"
 xdotool windowactivate --sync "$input" 2>/dev/null || xdotool windowfocus --sync "$input"
 sleep 0.3
@@ -51,7 +89,7 @@ xdotool key --delay 50 Tab Tab Tab Tab Tab space
 xdotool key alt+b
 
 result=""
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do
     ids=$(xdotool search --onlyvisible --name '^Corvane Body Astrology v1\.0$' 2>/dev/null)
     if [ -n "$ids" ] && ! echo "$ids" | grep -qx "$input"; then
         result=$(echo "$ids" | head -n 1)
@@ -88,12 +126,13 @@ xdotool key alt+f
 sleep 0.3
 xdotool key x
 
-for _ in $(seq 1 100); do
+for _ in $(seq 1 300); do
     kill -0 "$pid" 2>/dev/null || break
     sleep 0.1
 done
 kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
 wait "$pid"
 status=$?
+pid=""
 [ $status -eq 0 ] || fail "exit status $status"
 echo "x11 smoke test passed"

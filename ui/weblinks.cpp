@@ -1,10 +1,7 @@
 #include "ui/weblinks.h"
 
-#include "ui/clicklabel.h"
 #include "ui/platform.h"
-#include "ui/windowcontext.h"
 
-#include <QAction>
 #include <QLabel>
 #include <QRandomGenerator>
 #include <QUrl>
@@ -46,42 +43,6 @@ void OpenWebPage(Platform& platform, const QString& address)
 void openWebPage(Platform& platform, WebPage page)
 {
     OpenWebPage(platform, webAddress(page));
-}
-
-void connectWebLinks(QWidget* window, WindowContext& context)
-{
-    WindowContext* s = &context;
-    const struct {
-        const char* action;
-        WebPage page;
-    } menuPages[] = {
-        {"mnuOnline", WebPage::ProductHelp},  {"mnuVisit", WebPage::MakerHome},
-        {"mnuUpdate", WebPage::ProductUpdate}, {"mnuDonate", WebPage::Donation},
-        {"mnuMakeMoneyOnline", WebPage::FullBranding},
-    };
-    for (const auto& entry : menuPages) {
-        if (auto* action = window->findChild<QAction*>(QLatin1String(entry.action))) {
-            const WebPage page = entry.page;
-            QObject::connect(action, &QAction::triggered, window, [s, page] { s->openPage(page); });
-        }
-    }
-    if (auto* about = window->findChild<QAction*>(QStringLiteral("mnuAbout")))
-        QObject::connect(about, &QAction::triggered, window, [s, window] { s->showAbout(window); });
-
-    const struct {
-        const char* label;
-        WebPage page;
-    } labelPages[] = {
-        {"Label61", WebPage::MakerHome},
-        {"lblCobrand", WebPage::CoBranding},
-        {"lblFullBrand", WebPage::FullBranding},
-    };
-    for (const auto& entry : labelPages) {
-        if (auto* label = window->findChild<QLabel*>(QLatin1String(entry.label))) {
-            const WebPage page = entry.page;
-            makeClickable(label, [s, page] { s->openPage(page); }, true);
-        }
-    }
 }
 
 int drawPromotionNumber(QRandomGenerator& random)

@@ -6,7 +6,6 @@
 class Platform;
 class QRandomGenerator;
 class QWidget;
-class WindowContext;
 
 // The six web pages the program knows.
 enum class WebPage { ProductHelp, ProductUpdate, MakerHome, FullBranding, CoBranding, Donation };
@@ -17,10 +16,6 @@ QString webAddress(WebPage page);
 // Hands the address to the desktop's browser; whether that worked is not reported.
 void OpenWebPage(Platform& platform, const QString& address);
 void openWebPage(Platform& platform, WebPage page);
-
-// Connects the Help menu, the menu-bar commands and the banner and promotional labels that both
-// working windows carry (found by their names) to their pages and to the About box.
-void connectWebLinks(QWidget* window, WindowContext& context);
 
 // A whole number from 1 to 6, each equally likely.
 int drawPromotionNumber(QRandomGenerator& random);

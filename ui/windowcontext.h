@@ -40,3 +40,7 @@ private:
     QPointer<QDialog> m_aboutBox;
     QHash<QString, QPixmap> m_renderedPictures;
 };
+
+// Connects the Help menu, the menu-bar commands and the banner and promotional labels that both
+// working windows carry (found by their names) to their pages and to the About box.
+void connectWebLinks(QWidget* window, WindowContext& context);

@@ -4,13 +4,12 @@
 #include "ui/clicklabel.h"
 #include "ui/look.h"
 #include "ui/weblinks.h"
-#include "ui/windowcontext.h"
 
 #include <QIcon>
 #include <QPointer>
 #include <QUrl>
 
-frmAbout::frmAbout(WindowContext& context, QWidget* parent)
+frmAbout::frmAbout(Platform& platform, QWidget* parent)
     : QDialog(parent)
     , ui(new Ui::frmAbout)
 {
@@ -46,9 +45,9 @@ frmAbout::frmAbout(WindowContext& context, QWidget* parent)
     }
     setFixedSize(size());
 
-    WindowContext* s = &context;
-    makeClickable(ui->Label5, [s] { s->openPage(WebPage::FullBranding); }, true);
-    makeClickable(ui->lblHomePage, [s] { s->openPage(WebPage::MakerHome); }, true);
+    Platform* p = &platform;
+    makeClickable(ui->Label5, [p] { openWebPage(*p, WebPage::FullBranding); }, true);
+    makeClickable(ui->lblHomePage, [p] { openWebPage(*p, WebPage::MakerHome); }, true);
     connect(ui->cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
     ui->cmdOK->setFocus();
 }

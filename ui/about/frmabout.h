@@ -3,7 +3,7 @@
 
 #include <QDialog>
 
-class WindowContext;
+class Platform;
 namespace Ui {
 class frmAbout;
 }
@@ -11,7 +11,7 @@ class frmAbout;
 class frmAbout : public QDialog {
     Q_OBJECT
 public:
-    explicit frmAbout(WindowContext& context, QWidget* parent = nullptr);
+    explicit frmAbout(Platform& platform, QWidget* parent = nullptr);
     ~frmAbout() override;
 
 public slots:

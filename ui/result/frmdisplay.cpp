@@ -240,19 +240,6 @@ void frmDisplay::renderPictures()
         renderPicture(signPicture(tab));
 }
 
-QTextEdit* frmDisplay::signReportBox(SignTab tab) const
-{
-    switch (tab) {
-    case SunTab:
-        return ui->RTBSunSign;
-    case OppositeTab:
-        return ui->RTBOppositeSign;
-    case AscendingTab:
-        break;
-    }
-    return ui->RTBAscendentSign;
-}
-
 void frmDisplay::setTabAvailable(SignTab tab, bool available)
 {
     // Hidden and disabled: hiding alone does not keep every Qt version's Ctrl+Tab off the tab.

@@ -48,7 +48,6 @@ protected:
 private:
     void setSignCaption(SignTab tab, const QString& signName);
     void setSignPicture(SignTab tab, int pictureNumber);
-    QTextEdit* signReportBox(SignTab tab) const;
     void setTabAvailable(SignTab tab, bool available);
     void bringTabAreaToFront();
     QLabel* signPicture(SignTab tab) const;
