@@ -103,7 +103,8 @@ void tst_commandline::startOpensFileAndHandedFilesWaitForModalBoxes()
         QDialog box;
         box.setWindowModality(Qt::ApplicationModal);
         box.show();
-        QVERIFY(handOver(bob));
+        // Taken once the running copy has drawn a window and listens.
+        QTRY_VERIFY(handOver(bob));
         QTest::qWait(500);
         QCOMPARE(session.records().signResults.Sun, std::string("Pisces"));
         box.close();
