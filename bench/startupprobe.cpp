@@ -49,13 +49,27 @@ protected:
             return false;
         m_seen = true;
         m_window = static_cast<QWidget*>(watched)->window()->objectName();
-        // The whole window is painted in the same pass as its first widget; report once it
-        // has been, which is the next turn of the event loop.
-        QMetaObject::invokeMethod(this, &PaintProbe::report, Qt::QueuedConnection);
+        // The whole window is painted in the same pass as its first widget; the report comes
+        // once that pass is over, ahead of anything the program posted for after its paint.
+        QCoreApplication::postEvent(this, new QEvent(reportEvent()), Qt::HighEventPriority);
         return false;
     }
 
+    bool event(QEvent* event) override
+    {
+        if (event->type() != reportEvent())
+            return QObject::event(event);
+        report();
+        return true;
+    }
+
 private:
+    static QEvent::Type reportEvent()
+    {
+        static const auto type = static_cast<QEvent::Type>(QEvent::registerEventType());
+        return type;
+    }
+
     void report()
     {
         const Usage usage = usageSoFar();
