@@ -8,10 +8,53 @@
 #include "ui/weblinks.h"
 
 #include <QApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QSettings>
+
+#include <functional>
+#include <utility>
+
+namespace {
+
+// Calls back once, after the first paint of any of the program's windows, or after a second if
+// none has been painted by then.
+class AfterFirstPaint : public QObject {
+public:
+    AfterFirstPaint(QObject* parent, std::function<void()> call)
+        : QObject(parent)
+        , m_call(std::move(call))
+    {
+        qApp->installEventFilter(this);
+        QTimer::singleShot(1000, this, &AfterFirstPaint::run);
+    }
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override
+    {
+        // A window is painted in one pass; the call comes once the pass is over.
+        if (event->type() == QEvent::Paint) {
+            qApp->removeEventFilter(this);
+            QMetaObject::invokeMethod(this, &AfterFirstPaint::run, Qt::QueuedConnection);
+        }
+        return false;
+    }
+
+private:
+    void run()
+    {
+        qApp->removeEventFilter(this);
+        if (m_call)
+            std::exchange(m_call, nullptr)();
+        deleteLater();
+    }
+
+    std::function<void()> m_call;
+};
+
+} // namespace
 
 void prepareHighDpi()
 {
@@ -55,9 +98,13 @@ bool Program::start(const QDate& today, quint32 seed, const QString& file)
         m_session.EndProgram();
         return false;
     }
-    // Listening from here on, so a later start is not turned away while this one is still
-    // asking about updates; what it sends waits until the input window is up.
-    listenForLaterStarts();
+    // Listening waits for the first window drawn (the update question's box or the input
+    // window), so that start-up does not wait for it; a later start that comes before then
+    // tries again for a moment. What it sends waits until the input window is up.
+    new AfterFirstPaint(&m_session, [this] {
+        if (!m_session.isEnding())
+            listenForLaterStarts();
+    });
 
     m_session.random().seed(seed);
     {

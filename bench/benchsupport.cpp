@@ -140,6 +140,17 @@ long peakResidentKiB()
     return -1;
 }
 
+double processorMs()
+{
+#ifdef __linux__
+    rusage usage {};
+    if (getrusage(RUSAGE_SELF, &usage) == 0)
+        return (usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) * 1e3
+               + (usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e3;
+#endif
+    return -1;
+}
+
 long currentResidentKiB()
 {
 #ifdef __linux__

@@ -76,6 +76,8 @@ double percentile(QVector<double> samples, double fraction);
 
 // Peak resident set size of this process in KiB, or -1 where the platform does not say.
 long peakResidentKiB();
+// Processor time (user and system) this process has used so far in milliseconds, or -1.
+double processorMs();
 // Current resident set size in KiB, or -1 where the platform does not say.
 long currentResidentKiB();
 // Bytes handed out by malloc and not yet freed, in KiB, or -1 where the C library does not

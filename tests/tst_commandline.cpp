@@ -102,7 +102,8 @@ void tst_commandline::startOpensFileAndHandedFilesWaitForModalBoxes()
     QDialog box;
     box.setWindowModality(Qt::ApplicationModal);
     box.show();
-    QVERIFY(handOver(bob, names.handOverName));
+    // The running copy listens once its first window has been drawn.
+    QTRY_VERIFY(handOver(bob, names.handOverName, 0));
     QTest::qWait(500);
     QCOMPARE(session.records().signResults.Sun, std::string("Pisces"));
     box.close();
