@@ -26,7 +26,8 @@ RequestExecutionLevel admin
 !define PROGID "CorvaneSoftware.BodyAstrology.Reading"
 !define TYPE_DESCRIPTION "Body astrology reading"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
-!define ICON "${__FILEDIR__}/../../assets/icon/bodyastro.ico"
+; makensis works in the script's folder.
+!define ICON "../../assets/icon/bodyastro.ico"
 
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
