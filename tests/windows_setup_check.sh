@@ -118,7 +118,7 @@ uninstaller=${uninstaller%%\"*}
 wine "$uninstaller" /S || fail "the uninstaller exited with $?"
 # It runs on from a copy in the temporary folder: wait for that to end.
 wineserver -w
-left=$(cd "$installed" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ')
+left=$( (cd "$installed" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ') || true)
 [ "$left" = "./saved here.boa " ] || fail "the program's folder holds '$left', not just the user's file"
 [ -f "$documents/$reading" ] || fail "the user's reading was removed"
 [ ! -e "$start_menu/Corvane Body Astrology.lnk" ] || fail "the Start menu shortcut is left"
