@@ -1,5 +1,7 @@
 ; The setup program for Windows: installs the program's folder for every user of the machine,
 ; a Start menu shortcut and the .boa file type, and registers with Add/Remove Programs.
+; Per machine, as home programs are: one copy in Program Files, which ordinary accounts cannot
+; change, and one entry to remove for everyone who shares the computer.
 ; makensis -DVERSION=1.0 -DSOURCE_DIR=folder -DFILES_NSH=files.nsh -DOUTFILE=setup.exe bodyastro.nsi
 ; FILES_NSH comes from setup-files.cmake run on the same folder.
 
