@@ -9,7 +9,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 # CPack's Debian generator finds the libraries the program needs with dpkg-shlibdeps and file.
 scripts/install-deps.sh dpkg-dev file
-scripts/install-deps.sh --only nsis xvfb xdotool
+scripts/install-deps.sh --only nsis xvfb xdotool procps
 
 rm -rf dist
 mkdir dist

@@ -5,7 +5,7 @@
 # uninstalls silently and checks that nothing of ours is left and the user's files are.
 # Usage: windows_setup_check.sh DIST
 #   DIST holds CorvaneBodyAstrology-VERSION-setup.exe and windows/Corvane Body Astrology/.
-# Needs wine, makensis, cmake, Xvfb and xdotool.
+# Needs wine, makensis, cmake, Xvfb, xdotool and ps (procps).
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 nsi=$here/../packaging/windows/bodyastro.nsi
