@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# Runs the Windows setup program under Wine, in a prefix of its own: installs an older copy with
+# files this version no longer ships, installs over it silently, checks the files, shortcut,
+# file type and Add/Remove Programs entry, opens a saved reading through the file type, then
+# uninstalls silently and checks that nothing of ours is left and the user's files are.
+# Usage: windows_setup_check.sh DIST
+#   DIST holds CorvaneBodyAstrology-VERSION-setup.exe and windows/Corvane Body Astrology/.
+# Needs wine, makensis, cmake, Xvfb, xdotool and ps (procps).
+set -euo pipefail
+here=$(cd "$(dirname "$0")" && pwd)
+nsi=$here/../packaging/windows/bodyastro.nsi
+dist=$(cd "$1" && pwd)
+shopt -s nullglob
+setups=("$dist"/CorvaneBodyAstrology-*-setup.exe)
+[ ${#setups[@]} -eq 1 ] || { echo "FAIL: not one CorvaneBodyAstrology-*-setup.exe in $dist"; exit 1; }
+setup=${setups[0]}
+version=${setup##*/CorvaneBodyAstrology-}
+version=${version%-setup.exe}
+folder="$dist/windows/Corvane Body Astrology"
+[ -f "$folder/bodyastro.exe" ] || { echo "FAIL: no program folder $folder"; exit 1; }
+
+work=$(mktemp -d)
+xvfb=""
+cleanup() {
+    wineserver -k 2>/dev/null || true
+    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+export WINEPREFIX=$work/prefix WINEDEBUG=-all HOME=$work/home
+# No menu entries or file types for the host's desktop; no Mono or Gecko to fetch.
+export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
+mkdir -p "$HOME"
+# A display from the start: Wine's desktop process keeps the one it first started with.
+Xvfb -displayfd 9 -nolisten tcp -screen 0 1280x1024x24 9>"$work/display" 2>/dev/null &
+xvfb=$!
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.2; done
+export DISPLAY=:$(cat "$work/display")
+wineboot -i 2>/dev/null && wineserver -w
+
+status=0
+fail() { echo "FAIL: $*"; status=1; }
+# reg_value KEY [NAME]: the value (the key's default without NAME), or nothing.
+reg_value() {
+    local which=(/ve)
+    [ $# -lt 2 ] || which=(/v "$2")
+    wine reg query "$1" "${which[@]}" 2>/dev/null | tr -d '\r' | sed -n 's/^    .*    REG_[A-Z_]*    //p'
+}
+key_exists() { wine reg query "$1" >/dev/null 2>&1; }
+expect_value() { # KEY NAME EXPECTED
+    local found
+    found=$(reg_value "$1" ${2:+"$2"})
+    [ "$found" = "$3" ] || fail "$1 ${2:-(default)} is '$found', not '$3'"
+}
+uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvaneBodyAstrology'
+start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
+
+# An older version whose folder held a plug-in and a library that this one does not ship.
+old="$work/old/Corvane Body Astrology"
+mkdir -p "$work/old" && cp -r "$folder" "$old"
+mkdir "$old/imageformats" && echo stale >"$old/imageformats/qjpeg.dll" && echo stale >"$old/libold-1.dll"
+cmake -DSOURCE_DIR="$old" -DOUTPUT="$work/old/files.nsh" -P "$here/../packaging/windows/setup-files.cmake"
+makensis -V1 "-XSetCompress off" -DVERSION=0.9 -DSOURCE_DIR="$old" -DFILES_NSH="$work/old/files.nsh" \
+    -DOUTFILE="$work/old/CorvaneBodyAstrology-0.9-setup.exe" "$nsi"
+wine "$work/old/CorvaneBodyAstrology-0.9-setup.exe" /S || fail "the older setup program failed"
+old_place=$(winepath -u "$(reg_value "$uninstall_key" InstallLocation)")
+[ -f "$old_place/libold-1.dll" ] || { echo "FAIL: the older copy did not install"; exit 1; }
+
+echo "== install $version over 0.9 =="
+wine "$setup" /S || fail "the setup program exited with $?"
+install_location=$(reg_value "$uninstall_key" InstallLocation)
+installed=$(winepath -u "$install_location")
+# Exactly the program's folder and the uninstaller: nothing stale from 0.9.
+differences=$(diff -r "$folder" "$installed" || true)
+[ "$differences" = "Only in $installed: uninstall.exe" ] || fail "installed files differ: $differences"
+grep -qa 'bodyastro.exe' "$start_menu/Corvane Body Astrology.lnk" || fail "no Start menu shortcut to bodyastro.exe"
+
+exe="$install_location\\bodyastro.exe"
+expect_value "$uninstall_key" DisplayName "Corvane Body Astrology"
+expect_value "$uninstall_key" DisplayVersion "$version"
+expect_value "$uninstall_key" Publisher "Corvane Software"
+expect_value "$uninstall_key" DisplayIcon "\"$exe\",0"
+expect_value "$uninstall_key" UninstallString "\"$install_location\\uninstall.exe\""
+quiet=$(reg_value "$uninstall_key" QuietUninstallString)
+[ "$quiet" = "\"$install_location\\uninstall.exe\" /S" ] || fail "quiet uninstall command is '$quiet'"
+kilobytes=$(( ($(find "$folder" -type f -printf '%s+') 0 + 1023) / 1024 ))
+expect_value "$uninstall_key" EstimatedSize "$(printf '0x%x' "$kilobytes")"
+progid=$(reg_value 'HKLM\Software\Classes\.boa')
+[ -n "$progid" ] || fail ".boa has no file type"
+expect_value "HKLM\\Software\\Classes\\$progid" "" "Body astrology reading"
+expect_value "HKLM\\Software\\Classes\\$progid\\DefaultIcon" "" "\"$exe\",0"
+expect_value "HKLM\\Software\\Classes\\$progid\\shell\\open\\command" "" "\"$exe\" \"%1\""
+
+echo "== open a saved reading through its file type =="
+documents="$WINEPREFIX/drive_c/users/$(whoami)/Documents"
+reading="my reading $$.boa"
+mkdir -p "$documents"
+cp "$here/../fuzz/corpus/readingfile/ann-7-march-1990.boa" "$documents/$reading"
+(cd "$documents" && wine start "$reading")
+# The input window, then the reading's window over it; and the file on the command line.
+opened=""
+for _ in $(seq 60); do
+    windows=$( (xdotool search --name '^Corvane Body Astrology' 2>/dev/null || true) | wc -l)
+    if [ "$windows" -ge 2 ] && ps -eo args | grep -F 'bodyastro.exe' | grep -qF "$reading"; then
+        opened=yes
+        break
+    fi
+    sleep 1
+done
+[ -n "$opened" ] || fail "opening $reading did not start the program with the reading"
+wineserver -k && wineserver -w || true
+
+echo "== uninstall =="
+# A reading the user saved into the program's folder.
+echo mine >"$installed/saved here.boa"
+uninstaller=${quiet#\"}
+uninstaller=${uninstaller%%\"*}
+wine "$uninstaller" /S || fail "the uninstaller exited with $?"
+# It runs on from a copy in the temporary folder: wait for that to end.
+wineserver -w
+left=$( (cd "$installed" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ') || true)
+[ "$left" = "./saved here.boa " ] || fail "the program's folder holds '$left', not just the user's file"
+[ -f "$documents/$reading" ] || fail "the user's reading was removed"
+[ ! -e "$start_menu/Corvane Body Astrology.lnk" ] || fail "the Start menu shortcut is left"
+for key in "$uninstall_key" 'HKLM\Software\Classes\.boa' "HKLM\\Software\\Classes\\$progid"; do
+    ! key_exists "$key" || fail "the key $key is left"
+done
+key_exists 'HKCU\Software\Corvane Software\bodyastro' || fail "the user's stored setting was removed"
+
+[ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, uninstalls cleanly"
+exit $status
