@@ -10,7 +10,6 @@
 #include <QObject>
 #include <QString>
 
-
 class HandOverServer : public QObject {
     Q_OBJECT
 public:

@@ -36,13 +36,8 @@ fail() {
     exit 1
 }
 
-# The display number is the server's own answer, so parallel runs never race for one.
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$sandbox/display" 2>"$sandbox/xvfb.log" &
-xvfb=$!
-for _ in $(seq 1 100); do [ -s "$sandbox/display" ] && break; sleep 0.1; done
-[ -s "$sandbox/display" ] || fail "Xvfb did not start"
-export DISPLAY=:$(head -n 1 "$sandbox/display")
-xdotool getdisplaygeometry >/dev/null 2>&1 || fail "the X server on $DISPLAY does not answer"
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb
 
 wineboot -i >/dev/null 2>&1 || fail "wineboot could not make a Wine prefix"
 if [ "$dpi" != 96 ]; then
@@ -63,6 +58,14 @@ wait_for_window() {
     done
     return 1
 }
+# The first visible window whose title matches $1 (message boxes, dialogs).
+wait_for_named() {
+    for _ in $(seq 1 200); do
+        xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return 0
+        sleep 0.1
+    done
+    return 1
+}
 shot() {
     [ -n "$shots" ] || return 0
     local file=$shots/$1-wine$([ "$dpi" != 96 ] && echo "-$((dpi * 100 / 96))").png
@@ -77,13 +80,7 @@ cd "$folder"
 for arguments in "--version" "a.boa b.boa"; do
     # shellcheck disable=SC2086
     wine start bodyastro.exe $arguments
-    box=""
-    for _ in $(seq 1 200); do
-        box=$(xdotool search --onlyvisible --name '^bodyastro$' 2>/dev/null | head -n 1)
-        [ -n "$box" ] && break
-        sleep 0.1
-    done
-    [ -n "$box" ] || fail "bodyastro $arguments showed no message box"
+    box=$(wait_for_named '^bodyastro$') || fail "bodyastro $arguments showed no message box"
     focus "$box"
     xdotool key Return
     for _ in $(seq 1 100); do
@@ -113,13 +110,7 @@ shot reading "$result"
 xdotool key alt+p
 sleep 0.5
 xdotool key alt+s
-dialog=""
-for _ in $(seq 1 100); do
-    dialog=$(xdotool search --onlyvisible --name '^Corvane Body Astrology$' 2>/dev/null | head -n 1)
-    [ -n "$dialog" ] && break
-    sleep 0.1
-done
-[ -n "$dialog" ] || fail "the save dialog did not appear"
+dialog=$(wait_for_named '^Corvane Body Astrology$') || fail "the save dialog did not appear"
 focus "$dialog"
 xdotool type --delay 30 'C:\readings\ann.boa'
 xdotool key Return
