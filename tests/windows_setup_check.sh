@@ -32,10 +32,10 @@ export WINEPREFIX=$work/prefix WINEDEBUG=-all HOME=$work/home
 export WINEDLLOVERRIDES="winemenubuilder.exe=d;mscoree,mshtml="
 mkdir -p "$HOME"
 # A display from the start: Wine's desktop process keeps the one it first started with.
-Xvfb -displayfd 9 -nolisten tcp -screen 0 1280x1024x24 9>"$work/display" 2>/dev/null &
-xvfb=$!
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.2; done
-export DISPLAY=:$(cat "$work/display")
+sandbox=$work
+fail() { echo "FAIL: $*"; cat "$work/xvfb.log" 2>/dev/null; exit 1; }
+source "$(dirname "$0")/xvfb.sh"
+start_xvfb
 wineboot -i 2>/dev/null && wineserver -w
 
 status=0
