@@ -5,12 +5,10 @@
 #include "tests/common/guitest.h"
 
 #include <QDialog>
-#include <QLocalServer>
 #include <QLocalSocket>
 #include <QProcess>
 #include <QSignalSpy>
 #include <QStandardPaths>
-
 
 namespace {
 
