@@ -2,21 +2,27 @@
 // connection over a local socket in the user's private runtime folder (never the shared
 // temporary folder, where another user could take the name first), or on Windows a named pipe
 // named after the user; open to this user only, and sent only to a server run by this user.
+// handover.cpp reads the message; the transport is one file per system: handover_unix.cpp
+// (plain sockets, so that start-up does not load a network library) and handover_windows.cpp.
 #pragma once
 
 #include "app/system.h"
 
-#include <QLocalServer>
 #include <QObject>
 #include <QString>
+
+#include <memory>
 
 class HandOverServer : public QObject {
     Q_OBJECT
 public:
     // The longest message taken: a full path, in UTF-8.
     static constexpr int kMaxMessage = 4096;
+    // A later start writes and leaves at once; one that sends nothing is not waited for long.
+    static constexpr int kSenderTimeoutMs = 5000;
 
     explicit HandOverServer(QObject* parent = nullptr);
+    ~HandOverServer() override;
 
     // Only the copy that holds the single-instance lock listens, so whatever is found at the
     // path was left by a copy that ended without cleaning up and is replaced.
@@ -28,13 +34,17 @@ signals:
     void requested(const QString& path);
 
 private:
-    void accept();
+    // A sender's whole message, once it has closed its end.
     void finish(const QByteArray& message);
 
-    QLocalServer m_server;
+    struct Listener;
+    std::unique_ptr<Listener> m_listener;
 };
 
 // Sent by a later start: path (empty to ask only for the front). True when the running copy
 // took the message. A copy that has just started may not be listening yet: for up to
 // patienceMs a missing server is tried again.
 bool handOver(const QString& path, const QString& serverName = handOverServerName(), int patienceMs = 2000);
+
+// How often a later start looks again for a copy that has not begun to listen.
+constexpr int kHandOverRetryMs = 50;

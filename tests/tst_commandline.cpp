@@ -60,6 +60,13 @@ void tst_commandline::handOverTakesOneAbsolutePathUpToTheLimit()
     QVERIFY(server.listen(socketPath));
     QSignalSpy requests(&server, &HandOverServer::requested);
     QVERIFY(!handOver(QStringLiteral("/a.boa"), dir.filePath(QStringLiteral("nobody.socket")), 0));
+#ifndef Q_OS_WIN
+    QCOMPARE(QFileInfo(socketPath).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther), 0);
+#endif
+    // A sender that connects and says nothing holds nobody up.
+    QLocalSocket silent;
+    silent.connectToServer(socketPath);
+    QVERIFY(silent.waitForConnected(5000));
 
     // Each refused message is followed by a good one: only the good ones come through.
     const QString longest = QLatin1Char('/') + QString(HandOverServer::kMaxMessage - 1, QLatin1Char('a'));

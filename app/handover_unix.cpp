@@ -1,0 +1,220 @@
+// The hand-over over a Unix domain socket, with the system's own calls and a socket notifier
+// from Qt Core: Qt's local sockets would load its network library (and, with some builds,
+// Kerberos and proxy libraries) into every start, for a message of one path.
+#include "app/handover.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
+
+#include <cerrno>
+#include <cstring>
+#include <functional>
+#include <utility>
+
+#include <fcntl.h>
+#include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
+#include <unistd.h>
+
+namespace {
+
+#ifndef MSG_NOSIGNAL
+constexpr int MSG_NOSIGNAL = 0;
+#endif
+
+// A descriptor closed when it goes out of scope.
+class Descriptor {
+public:
+    explicit Descriptor(int fd = -1)
+        : m_fd(fd)
+    {
+    }
+    ~Descriptor() { reset(); }
+    Descriptor(const Descriptor&) = delete;
+    Descriptor& operator=(const Descriptor&) = delete;
+    int get() const { return m_fd; }
+    int release() { return std::exchange(m_fd, -1); }
+    void reset(int fd = -1)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
+
+private:
+    int m_fd;
+};
+
+// A new socket descriptor, kept from programs this one starts.
+int own(int fd, bool nonBlocking)
+{
+    if (fd >= 0) {
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+        if (nonBlocking)
+            ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) | O_NONBLOCK);
+    }
+    return fd;
+}
+
+// False when the name does not fit a socket address.
+bool addressOf(const QString& serverName, sockaddr_un* address)
+{
+    const QByteArray path = QFile::encodeName(serverName);
+    *address = sockaddr_un{};
+    address->sun_family = AF_UNIX;
+    if (path.isEmpty() || static_cast<size_t>(path.size()) >= sizeof(address->sun_path))
+        return false;
+    std::memcpy(address->sun_path, path.constData(), static_cast<size_t>(path.size()));
+    return true;
+}
+
+// One later start's connection: its bytes are gathered until it closes its end. Never more
+// than one byte past the limit is held; a sender that goes past it, or does not finish in
+// time, is cut off and its message dropped.
+class Sender : public QObject {
+public:
+    Sender(int fd, QObject* parent, std::function<void(const QByteArray&)> done)
+        : QObject(parent)
+        , m_fd(fd)
+        , m_notifier(fd, QSocketNotifier::Read)
+        , m_done(std::move(done))
+    {
+        connect(&m_notifier, &QSocketNotifier::activated, this, &Sender::take);
+        QTimer::singleShot(HandOverServer::kSenderTimeoutMs, this, [this] { end(false); });
+    }
+
+private:
+    void take()
+    {
+        char chunk[1024];
+        for (;;) {
+            const int room = HandOverServer::kMaxMessage + 1 - m_message.size();
+            const ssize_t got = ::read(m_fd.get(), chunk, std::min(sizeof(chunk), static_cast<size_t>(room)));
+            if (got > 0) {
+                m_message.append(chunk, static_cast<int>(got));
+                if (m_message.size() > HandOverServer::kMaxMessage)
+                    return end(false);
+            } else if (got == 0) {
+                return end(true);
+            } else if (errno != EINTR) {
+                if (errno != EAGAIN && errno != EWOULDBLOCK)
+                    end(false);
+                return;
+            }
+        }
+    }
+
+    void end(bool whole)
+    {
+        if (!m_notifier.isEnabled())
+            return;
+        m_notifier.setEnabled(false);
+        deleteLater();
+        if (whole) {
+            const auto done = m_done;
+            done(QByteArray(m_message));
+        }
+    }
+
+    Descriptor m_fd;
+    QSocketNotifier m_notifier;
+    std::function<void(const QByteArray&)> m_done;
+    QByteArray m_message;
+};
+
+} // namespace
+
+struct HandOverServer::Listener {
+    Descriptor fd;
+    QByteArray path;
+    std::unique_ptr<QSocketNotifier> notifier;
+
+    ~Listener()
+    {
+        if (notifier)
+            ::unlink(path.constData());
+    }
+};
+
+HandOverServer::HandOverServer(QObject* parent)
+    : QObject(parent)
+    , m_listener(std::make_unique<Listener>())
+{
+}
+
+HandOverServer::~HandOverServer() = default;
+
+bool HandOverServer::listen(const QString& serverName)
+{
+    sockaddr_un address;
+    if (m_listener->notifier || !addressOf(serverName, &address))
+        return false;
+    Descriptor fd(own(::socket(AF_UNIX, SOCK_STREAM, 0), true));
+    if (fd.get() < 0)
+        return false;
+    ::unlink(address.sun_path);
+    // Nobody can connect between bind and listen, so the name is made the user's own first.
+    if (::bind(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) != 0)
+        return false;
+    if (::chmod(address.sun_path, S_IRUSR | S_IWUSR) != 0 || ::listen(fd.get(), SOMAXCONN) != 0) {
+        ::unlink(address.sun_path);
+        return false;
+    }
+    m_listener->path = address.sun_path;
+    m_listener->fd.reset(fd.release());
+    m_listener->notifier = std::make_unique<QSocketNotifier>(m_listener->fd.get(), QSocketNotifier::Read);
+    connect(m_listener->notifier.get(), &QSocketNotifier::activated, this, [this] {
+        for (;;) {
+            Descriptor connection(own(::accept(m_listener->fd.get(), nullptr, nullptr), true));
+            if (connection.get() < 0) {
+                if (errno == EINTR)
+                    continue;
+                return; // all taken, or none can be taken now
+            }
+            // The socket is the user's own, so this holds unless its mode was changed.
+            if (handOverPeerIsThisUser(connection.get()))
+                new Sender(connection.release(), this, [this](const QByteArray& message) { finish(message); });
+        }
+    });
+    return true;
+}
+
+bool handOver(const QString& path, const QString& serverName, int patienceMs)
+{
+    sockaddr_un address;
+    if (!addressOf(serverName, &address))
+        return false;
+    QElapsedTimer waited;
+    waited.start();
+    Descriptor fd;
+    for (;;) {
+        fd.reset(own(::socket(AF_UNIX, SOCK_STREAM, 0), false));
+        if (fd.get() < 0)
+            return false;
+        // A running copy that does not answer is not waited for long.
+        const timeval timeout{HandOverServer::kSenderTimeoutMs / 1000, 0};
+        ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
+        if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
+            break;
+        const bool notYet = errno == ENOENT || errno == ECONNREFUSED;
+        if (!notYet || waited.elapsed() + kHandOverRetryMs > patienceMs)
+            return false;
+        QThread::msleep(kHandOverRetryMs);
+    }
+    if (!handOverPeerIsThisUser(fd.get()))
+        return false;
+
+    const QByteArray message = path.toUtf8();
+    for (qsizetype sent = 0; sent < message.size();) {
+        const ssize_t wrote = ::send(fd.get(), message.constData() + sent, static_cast<size_t>(message.size() - sent), MSG_NOSIGNAL);
+        if (wrote < 0 && errno != EINTR)
+            return false;
+        sent += std::max<ssize_t>(wrote, 0);
+    }
+    // Written, the message waits in the socket until the running copy reads it.
+    return true;
+}
