@@ -8,12 +8,12 @@
 // The single-instance lock: in a folder only this user can write to, kept on this machine.
 QString instanceLockPath();
 
-// The name a running copy listens on for later starts (a QLocalServer name): a socket in the
+// The name a running copy listens on for later starts: the path of a socket in the
 // user's private runtime folder on Unix, a named pipe on Windows, whose names are seen by
 // every user of the machine, so it carries the user's identity. Empty when there is none.
 QString handOverServerName();
 
-// Whether the other end of a connected hand-over socket (QLocalSocket::socketDescriptor())
+// Whether the other end of a connected hand-over socket (its descriptor, or a pipe's handle)
 // runs as this user: a later start hands a file name only to the user's own copy.
 bool handOverPeerIsThisUser(qintptr descriptor);
 
