@@ -12,6 +12,7 @@ int main(int argc, char* argv[])
     const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
     configureApplication();
     const QString file = readCommandLine();
+    leaveProgramFolder();
 
     QtPlatform platform;
     Program program(platform);

@@ -8,11 +8,13 @@
 #include "ui/weblinks.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QEvent>
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QSettings>
+#include <QStandardPaths>
 
 #include <functional>
 #include <utility>
@@ -76,6 +78,14 @@ void configureApplication()
     QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanesoftware.BodyAstrology"));
     // The windows are drawn in Verdana; without it, DejaVu Sans is the closest match.
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
+}
+
+void leaveProgramFolder()
+{
+    if (QDir::current() != QDir(QCoreApplication::applicationDirPath()))
+        return;
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    QDir::setCurrent(QDir(documents).exists() ? documents : QDir::homePath());
 }
 
 Program::Program(Platform& platform, const InstanceNames& names)

@@ -21,6 +21,12 @@ void prepareHighDpi();
 // Application-wide settings made once, right after QApplication exists.
 void configureApplication();
 
+// File dialogs start in the working folder. Started from its Windows shortcut, or from the
+// unpacked zip, that is the program's own folder, which the user cannot write to under Program
+// Files: the program then works from the user's documents folder instead. Called once the
+// command line's file has been made absolute.
+void leaveProgramFolder();
+
 // Where a copy holds its single-instance lock and listens for later starts: the user's own
 // places unless a test passes its private ones.
 struct InstanceNames {

@@ -67,6 +67,7 @@ int main(int argc, char* argv[])
     // The same name as the real program, so the two share their lock, socket and settings.
     QCoreApplication::setApplicationName(QStringLiteral("bodyastro"));
     const QString file = readCommandLine();
+    leaveProgramFolder();
     const QString privateDir = qEnvironmentVariable("BODYASTRO_TEST_INSTANCE_DIR");
     if (!privateDir.isEmpty()) {
         QSettings::setDefaultFormat(QSettings::IniFormat);

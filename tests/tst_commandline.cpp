@@ -43,6 +43,7 @@ private slots:
     void handOverTakesOneAbsolutePathUpToTheLimit();
     void startOpensFileAndHandedFilesWaitForModalBoxes();
     void defaultNamesAreTheUsersOwn();
+    void programFolderIsLeftForDocuments();
     void helpAndVersionAnswerWithoutDisplay_data();
     void helpAndVersionAnswerWithoutDisplay();
     void laterStartWithFileHandsItOver();
@@ -137,6 +138,22 @@ void tst_commandline::defaultNamesAreTheUsersOwn()
     QCOMPARE(lockFolder, runtime.path());
     QCOMPARE(serverFolder, runtime.path());
 #endif
+}
+
+void tst_commandline::programFolderIsLeftForDocuments()
+{
+    const QString before = QDir::currentPath();
+    QTemporaryDir elsewhere;
+    QVERIFY(QDir::setCurrent(elsewhere.path()));
+    leaveProgramFolder();
+    QCOMPARE(QDir::current(), QDir(elsewhere.path()));
+    // As from a Windows shortcut, whose working folder is the installed program's.
+    QVERIFY(QDir::setCurrent(QCoreApplication::applicationDirPath()));
+    leaveProgramFolder();
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QDir current = QDir::current();
+    QDir::setCurrent(before);
+    QCOMPARE(current, QDir(QDir(documents).exists() ? documents : QDir::homePath()));
 }
 
 void tst_commandline::helpAndVersionAnswerWithoutDisplay_data()
