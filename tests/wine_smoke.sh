@@ -16,7 +16,9 @@ for tool in wine wineboot wineserver Xvfb xdotool; do
 done
 
 sandbox=$(mktemp -d)
-export WINEPREFIX=$sandbox/prefix WINEDEBUG=-all
+# Wine links the user's Documents folder to the home folder: a private one here.
+export WINEPREFIX=$sandbox/prefix WINEDEBUG=-all HOME=$sandbox/home
+mkdir -p "$HOME"
 if [ -f "$folder/CMakeCache.txt" ]; then
     cmake --install "$folder" --prefix "$sandbox/program" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
     folder=$sandbox/program
@@ -44,8 +46,7 @@ if [ "$dpi" != 96 ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 fi
 wineserver -w
-readings=$WINEPREFIX/drive_c/readings
-mkdir -p "$readings"
+readings=$HOME
 
 title='^Corvane Body Astrology v1\.0$'
 # A visible program window other than $1.
@@ -106,13 +107,14 @@ echo "result window: $result"
 focus "$result"
 shot reading "$result"
 
-# Print builds the report; its Save goes through the Windows save dialog.
+# Print builds the report; its Save goes through the Windows save dialog, which starts in the
+# user's documents although the program was started in its own folder.
 xdotool key alt+p
 sleep 0.5
 xdotool key alt+s
 dialog=$(wait_for_named '^Corvane Body Astrology$') || fail "the save dialog did not appear"
 focus "$dialog"
-xdotool type --delay 30 'C:\readings\ann.boa'
+xdotool type --delay 30 'ann.boa'
 xdotool key Return
 for _ in $(seq 1 100); do [ -s "$readings/ann.boa" ] && break; sleep 0.1; done
 [ -s "$readings/ann.boa" ] || fail "the reading was not saved"
@@ -126,7 +128,7 @@ for _ in $(seq 1 100); do
     sleep 0.1
 done
 xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -qx "$result" && fail "Back did not close the reading"
-timeout 60 wine bodyastro.exe 'C:\readings\ann.boa' >"$sandbox/second.log" 2>&1
+timeout 60 wine bodyastro.exe "$(winepath -w "$readings/ann.boa")" >"$sandbox/second.log" 2>&1
 status=$?
 [ $status -eq 0 ] || fail "the second start ended with status $status"
 reopened=$(wait_for_window "$input") || fail "the running copy did not open the handed-over file"
