@@ -9,6 +9,7 @@
 #include <QThread>
 #include <QTimer>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <functional>
@@ -92,7 +93,7 @@ private:
     {
         char chunk[1024];
         for (;;) {
-            const int room = HandOverServer::kMaxMessage + 1 - m_message.size();
+            const auto room = HandOverServer::kMaxMessage + 1 - m_message.size();
             const ssize_t got = ::read(m_fd.get(), chunk, std::min(sizeof(chunk), static_cast<size_t>(room)));
             if (got > 0) {
                 m_message.append(chunk, static_cast<int>(got));
