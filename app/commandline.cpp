@@ -41,16 +41,12 @@ std::unique_ptr<QCoreApplication> createApplication(int& argc, char** argv)
 QString readCommandLine()
 {
     const QStringList arguments = QCoreApplication::arguments();
-    {
-        // A first look: will the line be answered (help, version, a mistake) rather than run?
-        QCommandLineParser look;
-        describe(look);
-        if (!look.parse(arguments) || look.isSet(QStringLiteral("help")) || look.isSet(QStringLiteral("help-all"))
-            || look.isSet(QStringLiteral("version")) || look.positionalArguments().size() > 1)
-            prepareCommandLineOutput();
-    }
     QCommandLineParser parser;
     describe(parser);
+    // A first look: will the line be answered (help, version, a mistake) rather than run?
+    if (!parser.parse(arguments) || parser.isSet(QStringLiteral("help")) || parser.isSet(QStringLiteral("help-all"))
+        || parser.isSet(QStringLiteral("version")) || parser.positionalArguments().size() > 1)
+        prepareCommandLineOutput();
     parser.process(arguments);
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1) {

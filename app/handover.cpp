@@ -1,8 +1,13 @@
 #include "app/handover.h"
 
 #include <QDir>
+#include <QElapsedTimer>
+#include <QThread>
 
 namespace {
+
+// How often a later start looks again for a copy that has not begun to listen.
+constexpr int kRetryMs = 50;
 
 // An absolute path as the sender wrote it, or a null string for anything else.
 QString pathFrom(const QByteArray& message)
@@ -24,4 +29,18 @@ void HandOverServer::finish(const QByteArray& message)
     const QString path = pathFrom(message);
     if (!path.isNull())
         emit requested(path);
+}
+
+bool reachPatiently(int patienceMs, const std::function<Reach()>& attempt)
+{
+    QElapsedTimer waited;
+    waited.start();
+    for (;;) {
+        const Reach reach = attempt();
+        if (reach != Reach::NotListening)
+            return reach == Reach::Connected;
+        if (waited.elapsed() + kRetryMs > patienceMs)
+            return false;
+        QThread::msleep(kRetryMs);
+    }
 }

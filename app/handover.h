@@ -11,6 +11,7 @@
 #include <QObject>
 #include <QString>
 
+#include <functional>
 #include <memory>
 
 class HandOverServer : public QObject {
@@ -46,5 +47,8 @@ private:
 // patienceMs a missing server is tried again.
 bool handOver(const QString& path, const QString& serverName = handOverServerName(), int patienceMs = 2000);
 
-// How often a later start looks again for a copy that has not begun to listen.
-constexpr int kHandOverRetryMs = 50;
+// For the transports: how one attempt to reach the running copy went.
+enum class Reach { Connected, NotListening, Failed };
+// Attempts until one connects or fails outright, trying a copy that is not listening yet again
+// for up to patienceMs.
+bool reachPatiently(int patienceMs, const std::function<Reach()>& attempt);

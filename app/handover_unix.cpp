@@ -3,10 +3,8 @@
 // Kerberos and proxy libraries) into every start, for a message of one path.
 #include "app/handover.h"
 
-#include <QElapsedTimer>
 #include <QFile>
 #include <QSocketNotifier>
-#include <QThread>
 #include <QTimer>
 
 #include <algorithm>
@@ -189,24 +187,19 @@ bool handOver(const QString& path, const QString& serverName, int patienceMs)
     sockaddr_un address;
     if (!addressOf(serverName, &address))
         return false;
-    QElapsedTimer waited;
-    waited.start();
     Descriptor fd;
-    for (;;) {
+    const bool reached = reachPatiently(patienceMs, [&] {
         fd.reset(own(::socket(AF_UNIX, SOCK_STREAM, 0), false));
         if (fd.get() < 0)
-            return false;
+            return Reach::Failed;
         // A running copy that does not answer is not waited for long.
         const timeval timeout{HandOverServer::kSenderTimeoutMs / 1000, 0};
         ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
         if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
-            break;
-        const bool notYet = errno == ENOENT || errno == ECONNREFUSED;
-        if (!notYet || waited.elapsed() + kHandOverRetryMs > patienceMs)
-            return false;
-        QThread::msleep(kHandOverRetryMs);
-    }
-    if (!handOverPeerIsThisUser(fd.get()))
+            return Reach::Connected;
+        return errno == ENOENT || errno == ECONNREFUSED ? Reach::NotListening : Reach::Failed;
+    });
+    if (!reached || !handOverPeerIsThisUser(fd.get()))
         return false;
 
     const QByteArray message = path.toUtf8();

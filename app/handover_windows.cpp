@@ -1,11 +1,9 @@
 // The hand-over over a named pipe, through Qt's local sockets.
 #include "app/handover.h"
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLocalServer>
 #include <QLocalSocket>
-#include <QThread>
 #include <QTimer>
 
 #include <memory>
@@ -70,20 +68,16 @@ bool handOver(const QString& path, const QString& serverName, int patienceMs)
     if (serverName.isEmpty())
         return false;
     constexpr int timeoutMs = HandOverServer::kSenderTimeoutMs;
-    QElapsedTimer waited;
-    waited.start();
     QLocalSocket socket;
-    for (;;) {
+    const bool reached = reachPatiently(patienceMs, [&] {
         socket.connectToServer(serverName);
         if (socket.waitForConnected(timeoutMs))
-            break;
+            return Reach::Connected;
         const bool notYet = socket.error() == QLocalSocket::ServerNotFoundError
                             || socket.error() == QLocalSocket::ConnectionRefusedError;
-        if (!notYet || waited.elapsed() + kHandOverRetryMs > patienceMs)
-            return false;
-        QThread::msleep(kHandOverRetryMs);
-    }
-    if (!handOverPeerIsThisUser(socket.socketDescriptor()))
+        return notYet ? Reach::NotListening : Reach::Failed;
+    });
+    if (!reached || !handOverPeerIsThisUser(socket.socketDescriptor()))
         return false;
 
     // Written from an event loop: the pipe's writes only move on from there.
