@@ -139,7 +139,7 @@ int runStartupChild(int argc, char* argv[], const QString& which)
 struct ChildStart {
     QString window;      // the window that painted first, as the child names it
     double ms = -1;      // from starting the child until that paint; -1 on failure
-    long peakKiB = -1;   // the child's peak resident size by then
+    double peakKiB = -1; // the child's peak resident size by then
     double cpuMs = -1;   // and the processor time it had used
 };
 
@@ -170,7 +170,7 @@ ChildStart timeChild(const QString& program, const QStringList& arguments, const
     const double elapsed = timer.nsecsElapsed() / 1e6;
     const QList<QByteArray> fields = output.mid(lineStart, lineEnd - lineStart).split(' ');
     result.window = QString::fromUtf8(fields.value(1));
-    result.peakKiB = fields.value(2).toLong();
+    result.peakKiB = fields.value(2).toDouble();
     result.cpuMs = fields.value(3).toDouble();
     result.ms = elapsed;
     // Ended by itself, so the next start finds no lock or socket left behind.
@@ -219,9 +219,11 @@ private slots:
     void cleanupTestCase();
 
 private:
-    double medianMs(const QString& kind) const;
-    double medianCpuMs(const QString& kind) const;
-    long medianPeakKiB(const QString& kind) const;
+    // The median of one measure over a kind's samples.
+    double medianOf(const QString& kind, double ChildStart::*measure) const;
+    double medianMs(const QString& kind) const { return medianOf(kind, &ChildStart::ms); }
+    double medianCpuMs(const QString& kind) const { return medianOf(kind, &ChildStart::cpuMs); }
+    long medianPeakKiB(const QString& kind) const { return static_cast<long>(medianOf(kind, &ChildStart::peakKiB)); }
 
     int m_runs = 21;
     // Fresh-process samples by kind: "program" and "plain" (whole processes), then "empty",
@@ -267,28 +269,12 @@ void bench_startup::initTestCase()
     }
 }
 
-double bench_startup::medianMs(const QString& kind) const
+double bench_startup::medianOf(const QString& kind, double ChildStart::*measure) const
 {
     QVector<double> samples;
     for (const ChildStart& start : m_cold.value(kind))
-        samples.append(start.ms);
+        samples.append(start.*measure);
     return median(samples);
-}
-
-double bench_startup::medianCpuMs(const QString& kind) const
-{
-    QVector<double> samples;
-    for (const ChildStart& start : m_cold.value(kind))
-        samples.append(start.cpuMs);
-    return median(samples);
-}
-
-long bench_startup::medianPeakKiB(const QString& kind) const
-{
-    QVector<double> samples;
-    for (const ChildStart& start : m_cold.value(kind))
-        samples.append(start.peakKiB);
-    return static_cast<long>(median(samples));
 }
 
 void bench_startup::wholeProcess_data()
