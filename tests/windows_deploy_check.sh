@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Checks the Windows program's folder: every DLL that the executable and each deployed DLL
 # import is deployed beside it or is a DLL that every Windows 7 SP1 or later has; every deployed
-# DLL is imported by something deployed or is a Qt plug-in; no test or debug build is shipped.
+# DLL is imported by something deployed or is a Qt plug-in; no test or debug build, and no debug
+# section, is shipped.
 # Usage: windows_deploy_check.sh FOLDER | BUILD_DIR   (a build folder is installed first)
 set -euo pipefail
 target=$1
@@ -29,6 +30,13 @@ status=0
 grep -q '<dpiAwareness[^>]*>PerMonitor<' bodyastro.exe || { echo "FAIL: no DPI-aware manifest in bodyastro.exe"; status=1; }
 [[ $(strings -el bodyastro.exe) == *"Corvane Body Astrology"* ]] || { echo "FAIL: no version information in bodyastro.exe"; status=1; }
 mapfile -t files < <(find . -type f \( -iname '*.exe' -o -iname '*.dll' \) | sed 's|^\./||' | sort)
+# Debug sections are for the build folder, not for a download.
+for file in "${files[@]}"; do
+    if "$objdump" -h "$file" | grep -q ' \.debug_'; then
+        echo "FAIL: $file carries debug sections"
+        status=1
+    fi
+done
 deployed=" "
 for file in "${files[@]}"; do
     deployed+="$(basename "$file" | tr 'A-Z' 'a-z') "
