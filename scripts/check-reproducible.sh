@@ -8,7 +8,7 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 first=$(realpath "${1:-dist}")
 [ -f "$first/SHA256SUMS" ] || { echo "No release in $first: run scripts/release.sh first" >&2; exit 1; }
-scripts/install-deps.sh --only git diffoscope-minimal
+scripts/install-deps.sh --only git diffoscope-minimal tzdata
 
 # The clone has no ../shared beside it: it is given the same Qt archive by its full path.
 if [ -z "${QT_MINGW_DIR:-}" ]; then

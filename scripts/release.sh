@@ -34,7 +34,10 @@ scripts/build-windows.sh build-release-windows -DBODYASTRO_BUILD_TESTS=OFF
 cmake --build build-release-windows --target windows_setup windows_zip
 cp build-release-windows/CorvaneBodyAstrology-*-setup.exe build-release-windows/CorvaneBodyAstrology-*-windows.zip dist/
 if [ "$wine_check" = yes ]; then
-    tests/windows_setup_check.sh dist
+    tests/windows_setup_check.sh dist || {
+        [ $? -eq 77 ] || exit 1
+        echo "WARNING: the setup program was NOT tried under Wine on this machine (see SKIP above)"
+    }
 fi
 
 cd dist

@@ -5,9 +5,10 @@
 # uninstalls silently and checks that nothing of ours is left and the user's files are.
 # Usage: windows_setup_check.sh DIST
 #   DIST holds CorvaneBodyAstrology-VERSION-setup.exe and windows/Corvane Body Astrology/.
-# Needs wine, makensis, cmake, Xvfb, xdotool and ps (procps).
+# Needs wine, makensis, cmake, Xvfb, xdotool and ps (procps). Skips (77) where Wine cannot run.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
+why=$("$here/wine-usable.sh") || { echo "SKIP: $why"; exit 77; }
 nsi=$here/../packaging/windows/bodyastro.nsi
 dist=$(cd "$1" && pwd)
 shopt -s nullglob

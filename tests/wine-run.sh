@@ -7,6 +7,11 @@
 # plain-text log does not reach a pipe under Wine (it goes to the debugger channel), so it is
 # written to a file and printed from there.
 set -uo pipefail
+# Skipped (77), saying why, on a machine where Wine cannot run the 32-bit build.
+if ! why=$("$(dirname "$0")/wine-usable.sh"); then
+    echo "SKIP: $why"
+    exit 77
+fi
 program=$1
 shift
 export WINEDEBUG=${WINEDEBUG:--all}

@@ -14,6 +14,7 @@ shots=${SMOKE_SHOTS:-}
 for tool in wine wineboot wineserver Xvfb xdotool; do
     command -v $tool >/dev/null || { echo "$tool missing"; exit 77; }
 done
+why=$("$(dirname "$0")/wine-usable.sh") || { echo "SKIP: $why"; exit 77; }
 
 sandbox=$(mktemp -d)
 # Wine links the user's Documents folder to the home folder: a private one here.
