@@ -147,7 +147,8 @@ void Program::listenForLaterStarts()
         m_requests.append(path);
         runRequests();
     });
-    m_handOver->listen(m_names.handOverName);
+    if (!m_handOver->listen(m_names.handOverName))
+        qWarning("Another program holds the name for later starts: they cannot hand files to this copy");
 }
 
 void Program::runRequests()
