@@ -9,6 +9,7 @@
 #include <utility>
 
 #include <windows.h>
+#include <aclapi.h>
 
 namespace {
 
@@ -127,6 +128,19 @@ public:
 
     SECURITY_ATTRIBUTES* attributes() { return m_valid ? &m_attributes : nullptr; }
 
+    // Whether the pipe's security is this one's: the owner is fixed by whoever made the name.
+    bool madeTheName(HANDLE pipe) const
+    {
+        PSID owner = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor)
+            != ERROR_SUCCESS)
+            return false;
+        const bool ours = owner && EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(m_user.constData())->User.Sid);
+        LocalFree(descriptor);
+        return ours;
+    }
+
 private:
     QByteArray m_user;
     QByteArray m_acl;
@@ -148,10 +162,8 @@ public:
             cutOff();
             return;
         }
-        if (!WriteFile(pipe, &kChecked, 1, nullptr, m_answer.start()) && GetLastError() != ERROR_IO_PENDING) {
-            cutOff();
-            return;
-        }
+        // A sender that has written and gone needs no answer: its message is still read.
+        WriteFile(pipe, &kChecked, 1, nullptr, m_answer.start());
         connect(&m_notifier, &QWinEventNotifier::activated, this, &Sender::arrived);
         read();
     }
@@ -222,6 +234,15 @@ struct HandOverServer::Listener {
                                        PIPE_UNLIMITED_INSTANCES, 16, kMaxMessage + 1, 0, security.attributes()));
         if (!waiting.isValid())
             return false;
+        // Windows refuses the first instance of a name that exists; where that flag is not
+        // honoured (Wine), an instance besides ours, or another owner, gives the name away.
+        DWORD instances = 0;
+        if (first
+            && (!GetNamedPipeHandleStateW(waiting.get(), nullptr, &instances, nullptr, nullptr, nullptr, 0) || instances != 1
+                || !security.madeTheName(waiting.get()))) {
+            waiting.reset();
+            return false;
+        }
         connectedAtOnce = false;
         if (!ConnectNamedPipe(waiting.get(), connecting.start())) {
             const DWORD error = GetLastError();
