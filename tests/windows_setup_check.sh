@@ -123,6 +123,10 @@ wine cmd /c "$(winepath -w "$work/uninstall.bat")" && fail "the uninstaller of a
 [ "$(fingerprint "$installed")" = "$before" ] || fail "files changed while the program ran"
 expect_value "$uninstall_key" DisplayVersion "$version"
 wineserver -k && wineserver -w || true
+# Ended by force, the program leaves its lock behind; ended as a user ends it, it does not.
+lock_folder() { find "$WINEPREFIX/drive_c/users" -ipath '*/appdata/local/corvane software/bodyastro' 2>/dev/null; }
+drop_stale_lock() { local folder; folder=$(lock_folder); [ -z "$folder" ] || rm -f "$folder"/*.lock; }
+drop_stale_lock
 
 echo "== uninstall =="
 # A reading the user saved into the program's folder.
@@ -140,11 +144,9 @@ for key in "$uninstall_key" 'HKLM\Software\Classes\.boa' "HKLM\\Software\\Classe
     ! key_exists "$key" || fail "the key $key is left"
 done
 key_exists 'HKCU\Software\Corvane Software\bodyastro' || fail "the user's stored setting was removed"
+[ -z "$(lock_folder)" ] || fail "the user's empty lock folder is left: $(lock_folder)"
 
 echo "== per-user install (/CurrentUser) =="
-# The program was ended by force above; ended as a user ends it, it leaves no lock.
-lock_folder=$(find "$WINEPREFIX/drive_c/users" -ipath '*/appdata/local/corvane software/bodyastro' 2>/dev/null | head -n 1)
-[ -z "$lock_folder" ] || rm -f "$lock_folder"/*.lock
 machine_left=$(cd "$installed" && find . -mindepth 1 | sort)
 wine "$setup" /S /CurrentUser || fail "the per-user setup exited with $?"
 user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvaneBodyAstrology'
@@ -155,15 +157,19 @@ case "$user_location" in
 esac
 user_installed=$(winepath -u "$user_location")
 [ -f "$user_installed/bodyastro.exe" ] || fail "no program in $user_installed"
-for key in "$uninstall_key" 'HKLM\Software\Classes\.boa' "HKLM\Software\Classes\$progid"; do
+for key in "$uninstall_key" 'HKLM\Software\Classes\.boa' "HKLM\\Software\\Classes\\$progid"; do
     ! key_exists "$key" || fail "the per-user setup wrote $key"
 done
 [ "$(cd "$installed" && find . -mindepth 1 | sort)" = "$machine_left" ] || fail "the per-user setup changed $installed"
 [ ! -e "$start_menu/Corvane Body Astrology.lnk" ] || fail "the per-user setup made a shortcut for everyone"
 user_shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name 'Corvane Body Astrology.lnk')
 [ -n "$user_shortcut" ] || fail "no Start menu shortcut for the user"
-expect_value "HKCU\\Software\\Classes\\$progid\\shell\\open\\command" "" "\"$user_location\\bodyastro.exe\" \"%1\""
-(cd "$documents" && wine start "$reading")
+expect_value 'HKCU\Software\Classes\.boa' "" "$progid"
+user_command=$(reg_value "HKCU\\Software\\Classes\\$progid\\shell\\open\\command")
+[ "$user_command" = "\"$user_location\\bodyastro.exe\" \"%1\"" ] || fail "the per-user open command is '$user_command'"
+# Wine's HKEY_CLASSES_ROOT leaves out the user's own classes, so `start` cannot find a per-user
+# type: the registered command is run as Windows would run it.
+(cd "$documents" && wine "$user_location\\bodyastro.exe" "$(winepath -w "$documents/$reading")" >/dev/null 2>&1 &)
 opened=""
 for _ in $(seq 60); do
     if ps -eo args | grep -F 'bodyastro.exe' | grep -qF "$reading"; then
@@ -174,18 +180,18 @@ for _ in $(seq 60); do
 done
 [ -n "$opened" ] || fail "opening $reading did not start the per-user copy"
 wineserver -k && wineserver -w || true
-[ -z "$lock_folder" ] || rm -f "$lock_folder"/*.lock
+drop_stale_lock
 user_quiet=$(reg_value "$user_key" QuietUninstallString)
 user_uninstaller=${user_quiet#\"}
 user_uninstaller=${user_uninstaller%%\"*}
 wine "$user_uninstaller" /S || fail "the per-user uninstaller exited with $?"
 wineserver -w
 [ ! -e "$user_installed" ] || fail "the per-user folder is left: $(find "$user_installed")"
-for key in "$user_key" 'HKCU\Software\Classes\.boa' "HKCU\Software\Classes\$progid"; do
+for key in "$user_key" 'HKCU\Software\Classes\.boa' "HKCU\\Software\\Classes\\$progid"; do
     ! key_exists "$key" || fail "the key $key is left"
 done
 [ ! -e "$user_shortcut" ] || fail "the user's Start menu shortcut is left"
-[ -z "$lock_folder" ] || [ ! -e "$lock_folder" ] || fail "the empty lock folder is left: $lock_folder"
+[ -z "$(lock_folder)" ] || fail "the user's empty lock folder is left: $(lock_folder)"
 
 [ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, refuses while it runs, uninstalls cleanly; the same per user"
 exit $status
