@@ -148,7 +148,7 @@ void Program::listenForLaterStarts()
         runRequests();
     });
     if (!m_handOver->listen(m_names.handOverName))
-        qWarning("Another program holds the name for later starts: they cannot hand files to this copy");
+        qWarning("Later starts cannot hand files to this copy: its hand-over name is taken or cannot be made");
 }
 
 void Program::runRequests()

@@ -118,7 +118,7 @@ before=$(fingerprint "$installed")
 wine "$setup" /S && fail "the setup program over a running copy exited with 0"
 # _? keeps the uninstaller in place, so that its own exit status is seen; it must come last and
 # unquoted, as only a batch file passes it.
-printf '"%s\\uninstall.exe" /S _?=%s\r\nexit /b %%errorlevel%%\r\n' "$install_location" "$install_location" >"$work/uninstall.bat"
+printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%errorlevel%%\r\n' "$install_location" "$install_location" >"$work/uninstall.bat"
 wine cmd /c "$(winepath -w "$work/uninstall.bat")" && fail "the uninstaller of a running copy exited with 0"
 [ "$(fingerprint "$installed")" = "$before" ] || fail "files changed while the program ran"
 expect_value "$uninstall_key" DisplayVersion "$version"
