@@ -3,6 +3,8 @@
 // and they neither refuse a pipe name that someone else created first nor say who connected.
 #include "app/handover.h"
 
+#include <QEventLoop>
+#include <QTimer>
 #include <QWinEventNotifier>
 
 #include <algorithm>
@@ -69,13 +71,21 @@ struct Operation {
         return &overlapped;
     }
     // Waits for an operation that ReadFile or WriteFile began (started: their answer) and says
-    // how many bytes it moved, or -1. One that takes too long is cancelled.
-    int finish(HANDLE pipe, BOOL started, DWORD waitMs)
+    // how many bytes it moved, or -1. Events go on meanwhile, so that a running copy in this
+    // same thread can answer; one that takes too long is cancelled.
+    int finish(HANDLE pipe, BOOL started)
     {
         if (!started && GetLastError() != ERROR_IO_PENDING)
             return -1;
-        if (WaitForSingleObject(overlapped.hEvent, waitMs) != WAIT_OBJECT_0)
-            CancelIo(pipe);
+        if (WaitForSingleObject(overlapped.hEvent, 0) != WAIT_OBJECT_0) {
+            QEventLoop loop;
+            QWinEventNotifier done(overlapped.hEvent);
+            QObject::connect(&done, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);
+            QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+            loop.exec();
+            if (WaitForSingleObject(overlapped.hEvent, 0) != WAIT_OBJECT_0)
+                CancelIo(pipe);
+        }
         DWORD moved = 0;
         return GetOverlappedResult(pipe, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : -1;
     }
@@ -322,13 +332,12 @@ bool handOver(const QString& path, const QString& serverName, int patienceMs)
 
     Operation operation;
     char answer = 0;
-    if (operation.finish(pipe.get(), ReadFile(pipe.get(), &answer, 1, nullptr, operation.start()), kTimeoutMs) != 1
+    if (operation.finish(pipe.get(), ReadFile(pipe.get(), &answer, 1, nullptr, operation.start())) != 1
         || answer != kChecked)
         return false;
     const QByteArray message = path.toUtf8();
     if (message.isEmpty())
         return true;
-    return operation.finish(pipe.get(), WriteFile(pipe.get(), message.constData(), static_cast<DWORD>(message.size()), nullptr, operation.start()),
-                            kTimeoutMs)
+    return operation.finish(pipe.get(), WriteFile(pipe.get(), message.constData(), static_cast<DWORD>(message.size()), nullptr, operation.start()))
            == message.size();
 }
