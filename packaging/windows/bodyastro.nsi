@@ -149,6 +149,13 @@ Function CheckFolder
 FunctionEnd
 
 Function .onInit
+    ; /AllUsers without an administrator stops with a code, also when silent.
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/AllUsers" $1
+    ${IfNot} ${Errors}
+        !insertmacro RequireAdmin
+    ${EndIf}
     ; /D=folder comes first: the install modes would replace it with their defaults.
     StrCpy $R9 $INSTDIR
     !insertmacro MULTIUSER_INIT
