@@ -86,7 +86,7 @@ private slots:
 
 void tst_handover_windows::takenNameIsNeitherJoinedNorWrittenTo()
 {
-    // Taken by the user himself (all Wine can be sure of): our server still does not join it.
+    // Taken by this same user (all that Wine, with one user, can show): still not joined.
     const QString name = uniqueName();
     const HANDLE own = takeName(name, thisUser());
     QVERIFY(own != INVALID_HANDLE_VALUE);
