@@ -125,7 +125,8 @@ void choosePortableStorage()
 void markProgramRunning()
 {
     // Held until the process ends. Global, so that a setup run by another user sees it too;
-    // where that is not allowed, in this session only (the setup looks for both).
+    // where that is not allowed, in this session only (packaging/windows/bodyastro.nsi looks for
+    // both by this name).
     if (!CreateMutexW(nullptr, FALSE, L"Global\\CorvaneBodyAstrologyRunning"))
         CreateMutexW(nullptr, FALSE, L"CorvaneBodyAstrologyRunning");
 }

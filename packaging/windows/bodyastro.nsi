@@ -35,8 +35,8 @@ AllowSkipFiles off
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 ; makensis works in the script's folder.
 !define ICON "../../assets/icon/bodyastro.ico"
-; Held by the program while it runs, in the global namespace or, where that is refused, the
-; session's.
+; Held by the program while it runs (app/system_windows.cpp), in the global namespace or, where
+; that is refused, the session's.
 !define RUNNING_MUTEX "CorvaneBodyAstrologyRunning"
 ; The program's own per-user folder (the single-instance lock), under %LOCALAPPDATA%.
 !define LOCK_FOLDER "${PUBLISHER}\bodyastro"
