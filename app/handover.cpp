@@ -3,6 +3,9 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QThread>
+#include <QTimer>
+
+#include <algorithm>
 
 namespace {
 
@@ -29,6 +32,34 @@ void HandOverServer::finish(const QByteArray& message)
     const QString path = pathFrom(message);
     if (!path.isNull())
         emit requested(path);
+}
+
+HandOverSender::HandOverSender(HandOverServer* server)
+    : QObject(server)
+    , m_server(server)
+{
+    QTimer::singleShot(HandOverServer::kSenderTimeoutMs, this, [this] { cutOff(); });
+}
+
+bool HandOverSender::take(const char* data, qsizetype size)
+{
+    if (m_ended)
+        return false;
+    m_message.append(data, static_cast<int>(std::min(size, room())));
+    if (m_message.size() > HandOverServer::kMaxMessage)
+        cutOff();
+    return !m_ended;
+}
+
+void HandOverSender::end(bool whole)
+{
+    if (m_ended)
+        return;
+    m_ended = true;
+    release();
+    deleteLater();
+    if (whole)
+        m_server->finish(m_message);
 }
 
 bool reachPatiently(int patienceMs, const std::function<Reach()>& attempt)

@@ -2,8 +2,9 @@
 // connection over a local socket in the user's private runtime folder (never the shared
 // temporary folder, where another user could take the name first), or on Windows a named pipe
 // named after the user; open to this user only, and sent only to a server run by this user.
-// handover.cpp reads the message; the transport is one file per system: handover_unix.cpp
-// (plain sockets, so that start-up does not load a network library) and handover_windows.cpp.
+// handover.cpp holds what a message may be; the transport is one file per system:
+// handover_unix.cpp and handover_windows.cpp, both on the system's own calls, so that start-up
+// does not load a network library.
 #pragma once
 
 #include "app/system.h"
@@ -35,11 +36,41 @@ signals:
     void requested(const QString& path);
 
 private:
+    friend class HandOverSender;
     // A sender's whole message, once it has closed its end.
     void finish(const QByteArray& message);
 
     struct Listener;
     std::unique_ptr<Listener> m_listener;
+};
+
+// One later start's connection as its bytes come in, whatever the transport, which feeds it and
+// lets go of the connection in release(). Never more than one byte past the limit is held; a
+// sender that goes past it, or does not finish in time, is cut off and its message dropped.
+class HandOverSender : public QObject {
+public:
+    // Bytes that may still come before the message is over the limit (always at least one
+    // until the sender has ended).
+    qsizetype room() const { return HandOverServer::kMaxMessage + 1 - m_message.size(); }
+
+protected:
+    explicit HandOverSender(HandOverServer* server);
+
+    // False when the bytes took the message over the limit: the sender has then been cut off.
+    bool take(const char* data, qsizetype size);
+    // The sender closed its end: its message is whole.
+    void finished() { end(true); }
+    void cutOff() { end(false); }
+    bool hasEnded() const { return m_ended; }
+    // Called once, when the sender ends, for whatever reason.
+    virtual void release() = 0;
+
+private:
+    void end(bool whole);
+
+    HandOverServer* m_server;
+    QByteArray m_message;
+    bool m_ended = false;
 };
 
 // Sent by a later start: path (empty to ask only for the front). True when the running copy

@@ -5,12 +5,10 @@
 
 #include <QFile>
 #include <QSocketNotifier>
-#include <QTimer>
 
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <functional>
 #include <utility>
 
 #include <fcntl.h>
@@ -71,58 +69,40 @@ bool addressOf(const QString& serverName, sockaddr_un* address)
     return true;
 }
 
-// One later start's connection: its bytes are gathered until it closes its end. Never more
-// than one byte past the limit is held; a sender that goes past it, or does not finish in
-// time, is cut off and its message dropped.
-class Sender : public QObject {
+// One later start's connection, read as it becomes readable until the sender closes its end.
+class Sender : public HandOverSender {
 public:
-    Sender(int fd, QObject* parent, std::function<void(const QByteArray&)> done)
-        : QObject(parent)
+    Sender(int fd, HandOverServer* server)
+        : HandOverSender(server)
         , m_fd(fd)
         , m_notifier(fd, QSocketNotifier::Read)
-        , m_done(std::move(done))
     {
-        connect(&m_notifier, &QSocketNotifier::activated, this, &Sender::take);
-        QTimer::singleShot(HandOverServer::kSenderTimeoutMs, this, [this] { end(false); });
+        connect(&m_notifier, &QSocketNotifier::activated, this, &Sender::read);
     }
 
 private:
-    void take()
+    void read()
     {
         char chunk[1024];
         for (;;) {
-            const auto room = HandOverServer::kMaxMessage + 1 - m_message.size();
-            const ssize_t got = ::read(m_fd.get(), chunk, std::min(sizeof(chunk), static_cast<size_t>(room)));
+            const ssize_t got = ::read(m_fd.get(), chunk, std::min(sizeof(chunk), static_cast<size_t>(room())));
             if (got > 0) {
-                m_message.append(chunk, static_cast<int>(got));
-                if (m_message.size() > HandOverServer::kMaxMessage)
-                    return end(false);
+                if (!take(chunk, got))
+                    return;
             } else if (got == 0) {
-                return end(true);
+                return finished();
             } else if (errno != EINTR) {
                 if (errno != EAGAIN && errno != EWOULDBLOCK)
-                    end(false);
+                    cutOff();
                 return;
             }
         }
     }
 
-    void end(bool whole)
-    {
-        if (!m_notifier.isEnabled())
-            return;
-        m_notifier.setEnabled(false);
-        deleteLater();
-        if (whole) {
-            const auto done = m_done;
-            done(QByteArray(m_message));
-        }
-    }
+    void release() override { m_notifier.setEnabled(false); }
 
     Descriptor m_fd;
     QSocketNotifier m_notifier;
-    std::function<void(const QByteArray&)> m_done;
-    QByteArray m_message;
 };
 
 } // namespace
@@ -176,7 +156,7 @@ bool HandOverServer::listen(const QString& serverName)
             }
             // The socket is the user's own, so this holds unless its mode was changed.
             if (handOverPeerIsThisUser(connection.get()))
-                new Sender(connection.release(), this, [this](const QByteArray& message) { finish(message); });
+                new Sender(connection.release(), this);
         }
     });
     return true;

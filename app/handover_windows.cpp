@@ -1,103 +1,343 @@
-// The hand-over over a named pipe, through Qt's local sockets.
+// The hand-over over a named pipe, with the system's own calls and overlapped I/O watched by
+// Qt Core's event notifier: Qt's local sockets would load its network library into every start,
+// and they neither refuse a pipe name that someone else created first nor say who connected.
 #include "app/handover.h"
 
 #include <QEventLoop>
-#include <QLocalServer>
-#include <QLocalSocket>
 #include <QTimer>
+#include <QWinEventNotifier>
 
-#include <memory>
+#include <algorithm>
+#include <utility>
+
+#include <windows.h>
+#include <aclapi.h>
+
+namespace {
+
+constexpr DWORD kTimeoutMs = HandOverServer::kSenderTimeoutMs;
+// The running copy's one-byte answer once it has checked who connected: a later start writes
+// only after it, so that it is still running (and can be checked) when the running copy looks.
+constexpr char kChecked = '\x06';
+
+const wchar_t* wide(const QString& text)
+{
+    return reinterpret_cast<const wchar_t*>(text.utf16());
+}
+
+// Pipe names live in their own namespace; a bare name is placed there.
+QString pipePath(const QString& serverName)
+{
+    const QString prefix = QStringLiteral("\\\\.\\pipe\\");
+    return serverName.startsWith(prefix) ? serverName : prefix + serverName;
+}
+
+// A handle closed when it goes out of scope.
+class Handle {
+public:
+    explicit Handle(HANDLE handle = INVALID_HANDLE_VALUE)
+        : m_handle(handle)
+    {
+    }
+    ~Handle() { reset(); }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
+    HANDLE get() const { return m_handle; }
+    bool isValid() const { return m_handle != INVALID_HANDLE_VALUE && m_handle != nullptr; }
+    HANDLE release() { return std::exchange(m_handle, INVALID_HANDLE_VALUE); }
+    void reset(HANDLE handle = INVALID_HANDLE_VALUE)
+    {
+        if (isValid())
+            CloseHandle(m_handle);
+        m_handle = handle;
+    }
+
+private:
+    HANDLE m_handle;
+};
+
+// One overlapped operation at a time, with the event that says it is done.
+struct Operation {
+    Operation() { overlapped.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr); }
+    ~Operation() { CloseHandle(overlapped.hEvent); }
+    Operation(const Operation&) = delete;
+    Operation& operator=(const Operation&) = delete;
+    OVERLAPPED* start()
+    {
+        const HANDLE event = overlapped.hEvent;
+        overlapped = OVERLAPPED{};
+        overlapped.hEvent = event;
+        ResetEvent(event);
+        return &overlapped;
+    }
+    // Waits for an operation that ReadFile or WriteFile began (started: their answer) and says
+    // how many bytes it moved, or -1. Events go on meanwhile, so that a running copy in this
+    // same thread can answer; one that takes too long is cancelled.
+    int finish(HANDLE pipe, BOOL started)
+    {
+        if (!started && GetLastError() != ERROR_IO_PENDING)
+            return -1;
+        if (WaitForSingleObject(overlapped.hEvent, 0) != WAIT_OBJECT_0) {
+            QEventLoop loop;
+            QWinEventNotifier done(overlapped.hEvent);
+            QObject::connect(&done, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);
+            QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
+            loop.exec();
+            if (WaitForSingleObject(overlapped.hEvent, 0) != WAIT_OBJECT_0)
+                CancelIo(pipe);
+        }
+        DWORD moved = 0;
+        return GetOverlappedResult(pipe, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : -1;
+    }
+    OVERLAPPED overlapped{};
+};
+
+// Cancels what is still under way on the pipe and waits until the system has let go of the
+// operations' buffers, then closes the pipe.
+void closePipe(Handle& pipe, std::initializer_list<Operation*> operations)
+{
+    if (!pipe.isValid())
+        return;
+    CancelIo(pipe.get());
+    for (Operation* operation : operations) {
+        DWORD moved = 0;
+        if (operation->overlapped.Internal == static_cast<ULONG_PTR>(STATUS_PENDING))
+            GetOverlappedResult(pipe.get(), &operation->overlapped, &moved, TRUE);
+    }
+    pipe.reset();
+}
+
+// The pipe's security: this user alone may open it or add instances, and the user, not an
+// administrator's default owner group, owns it, which is what a later start checks.
+class UserOnly {
+public:
+    UserOnly()
+    {
+        Handle token;
+        HANDLE raw = nullptr;
+        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+            return;
+        token.reset(raw);
+        DWORD size = 0;
+        GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
+        m_user.resize(static_cast<int>(size));
+        if (size == 0 || !GetTokenInformation(token.get(), TokenUser, m_user.data(), size, &size))
+            return;
+        const PSID user = reinterpret_cast<TOKEN_USER*>(m_user.data())->User.Sid;
+        const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(user);
+        m_acl.resize(static_cast<int>(aclSize));
+        const auto acl = reinterpret_cast<PACL>(m_acl.data());
+        m_valid = InitializeAcl(acl, aclSize, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, user)
+                  && InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION)
+                  && SetSecurityDescriptorOwner(&m_descriptor, user, FALSE)
+                  && SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE);
+        m_attributes = SECURITY_ATTRIBUTES{sizeof(SECURITY_ATTRIBUTES), &m_descriptor, FALSE};
+    }
+    UserOnly(const UserOnly&) = delete;
+    UserOnly& operator=(const UserOnly&) = delete;
+
+    SECURITY_ATTRIBUTES* attributes() { return m_valid ? &m_attributes : nullptr; }
+
+    // Whether the pipe's security is this one's: the owner is fixed by whoever made the name.
+    bool madeTheName(HANDLE pipe) const
+    {
+        PSID owner = nullptr;
+        PSECURITY_DESCRIPTOR descriptor = nullptr;
+        if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor)
+            != ERROR_SUCCESS)
+            return false;
+        const bool ours = owner && EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(m_user.constData())->User.Sid);
+        LocalFree(descriptor);
+        return ours;
+    }
+
+private:
+    QByteArray m_user;
+    QByteArray m_acl;
+    SECURITY_DESCRIPTOR m_descriptor{};
+    SECURITY_ATTRIBUTES m_attributes{};
+    bool m_valid = false;
+};
+
+// One later start's connection: checked, answered, then read until the sender closes its end.
+class Sender : public HandOverSender {
+public:
+    Sender(HANDLE pipe, HandOverServer* server)
+        : HandOverSender(server)
+        , m_pipe(pipe)
+        , m_notifier(m_read.overlapped.hEvent)
+    {
+        // Whoever connected is asked nothing of and told nothing unless it runs as this user.
+        if (!handOverPeerIsThisUser(reinterpret_cast<qintptr>(pipe))) {
+            cutOff();
+            return;
+        }
+        // A sender that has written and gone needs no answer: its message is still read.
+        WriteFile(pipe, &kChecked, 1, nullptr, m_answer.start());
+        connect(&m_notifier, &QWinEventNotifier::activated, this, &Sender::arrived);
+        read();
+    }
+    ~Sender() override { closePipe(m_pipe, {&m_read, &m_answer}); }
+
+private:
+    void read()
+    {
+        const DWORD wanted = static_cast<DWORD>(std::min<qsizetype>(sizeof(m_chunk), room()));
+        if (!ReadFile(m_pipe.get(), m_chunk, wanted, nullptr, m_read.start()) && GetLastError() != ERROR_IO_PENDING)
+            ended(GetLastError());
+    }
+
+    void arrived()
+    {
+        DWORD got = 0;
+        if (!GetOverlappedResult(m_pipe.get(), &m_read.overlapped, &got, FALSE)) {
+            if (GetLastError() != ERROR_IO_INCOMPLETE)
+                ended(GetLastError());
+            return;
+        }
+        if (take(m_chunk, got))
+            read();
+    }
+
+    // A pipe whose other end has closed is broken: the message is whole.
+    void ended(DWORD error)
+    {
+        if (error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED)
+            finished();
+        else
+            cutOff();
+    }
+
+    void release() override
+    {
+        m_notifier.setEnabled(false);
+        closePipe(m_pipe, {&m_read, &m_answer});
+    }
+
+    Handle m_pipe;
+    Operation m_read;
+    Operation m_answer;
+    QWinEventNotifier m_notifier;
+    char m_chunk[1024];
+};
+
+} // namespace
 
 struct HandOverServer::Listener {
-    QLocalServer server;
+    QString name;
+    UserOnly security;
+    // The instance that waits for the next later start.
+    Handle waiting;
+    Operation connecting;
+    std::unique_ptr<QWinEventNotifier> notifier;
+    // A later start came between creating the instance and waiting for it.
+    bool connectedAtOnce = false;
+
+    ~Listener() { closePipe(waiting, {&connecting}); }
+
+    // Only the first instance may create the name: if it exists, someone else made it first
+    // and fixed its security, and joining it would hand that someone our later starts.
+    bool createInstance(bool first)
+    {
+        const DWORD mode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
+        waiting.reset(CreateNamedPipeW(wide(name), mode, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+                                       PIPE_UNLIMITED_INSTANCES, 16, kMaxMessage + 1, 0, security.attributes()));
+        if (!waiting.isValid())
+            return false;
+        // Windows refuses the first instance of a name that exists; where that flag is not
+        // honoured (Wine), an instance besides ours, or another owner, gives the name away.
+        DWORD instances = 0;
+        if (first
+            && (!GetNamedPipeHandleStateW(waiting.get(), nullptr, &instances, nullptr, nullptr, nullptr, 0) || instances != 1
+                || !security.madeTheName(waiting.get()))) {
+            waiting.reset();
+            return false;
+        }
+        connectedAtOnce = false;
+        if (!ConnectNamedPipe(waiting.get(), connecting.start())) {
+            const DWORD error = GetLastError();
+            // Already connected (and maybe gone again) before the call: the event is not set.
+            connectedAtOnce = error == ERROR_PIPE_CONNECTED || error == ERROR_NO_DATA;
+            if (connectedAtOnce)
+                SetEvent(connecting.overlapped.hEvent);
+            else if (error != ERROR_IO_PENDING)
+                return false;
+        }
+        return true;
+    }
 };
 
 HandOverServer::HandOverServer(QObject* parent)
     : QObject(parent)
     , m_listener(std::make_unique<Listener>())
 {
-    QLocalServer& server = m_listener->server;
-    server.setSocketOptions(QLocalServer::UserAccessOption);
-    connect(&server, &QLocalServer::newConnection, this, [this, &server] {
-        while (QLocalSocket* socket = server.nextPendingConnection()) {
-            // Never more than one byte past the limit is held; a sender that goes past it, or
-            // does not finish in time, is cut off and its message dropped. What comes is taken
-            // as it comes: a pipe that the sender has closed can no longer be read.
-            socket->setReadBufferSize(kMaxMessage + 1);
-            auto message = std::make_shared<QByteArray>();
-            auto refuse = [this, socket] {
-                socket->disconnect(this);
-                socket->abort();
-                socket->deleteLater();
-            };
-            auto take = [socket, message] {
-                if (socket->isOpen())
-                    message->append(socket->read(kMaxMessage + 1 - message->size()));
-            };
-            connect(socket, &QLocalSocket::readyRead, this, [take, message, refuse] {
-                take();
-                if (message->size() > kMaxMessage)
-                    refuse();
-            });
-            QTimer::singleShot(kSenderTimeoutMs, socket, refuse);
-            auto end = [this, socket, message, take] {
-                take();
-                socket->disconnect(this);
-                socket->deleteLater();
-                finish(*message);
-            };
-            connect(socket, &QLocalSocket::disconnected, this, end);
-            if (socket->state() != QLocalSocket::ConnectedState)
-                end();
-        }
-    });
 }
 
 HandOverServer::~HandOverServer() = default;
 
 bool HandOverServer::listen(const QString& serverName)
 {
-    if (serverName.isEmpty())
+    Listener& listener = *m_listener;
+    if (listener.notifier || serverName.isEmpty() || !listener.security.attributes())
         return false;
-    QLocalServer::removeServer(serverName);
-    return m_listener->server.listen(serverName);
+    listener.name = pipePath(serverName);
+    if (!listener.createInstance(true))
+        return false;
+    listener.notifier = std::make_unique<QWinEventNotifier>(listener.connecting.overlapped.hEvent);
+    connect(listener.notifier.get(), &QWinEventNotifier::activated, this, [this] {
+        Listener& listener = *m_listener;
+        DWORD unused = 0;
+        const bool connected = listener.connectedAtOnce
+                               || GetOverlappedResult(listener.waiting.get(), &listener.connecting.overlapped, &unused, FALSE);
+        if (!connected && GetLastError() == ERROR_IO_INCOMPLETE)
+            return;
+        Handle pipe(listener.waiting.release());
+        if (!listener.createInstance(false)) {
+            listener.notifier->setEnabled(false);
+            qWarning("Later starts can no longer hand files to this copy (error %lu)", GetLastError());
+        }
+        if (connected)
+            new Sender(pipe.release(), this);
+    });
+    return true;
 }
 
 bool handOver(const QString& path, const QString& serverName, int patienceMs)
 {
     if (serverName.isEmpty())
         return false;
-    constexpr int timeoutMs = HandOverServer::kSenderTimeoutMs;
-    QLocalSocket socket;
+    const QString name = pipePath(serverName);
+    Handle pipe;
     const bool reached = reachPatiently(patienceMs, [&] {
-        socket.connectToServer(serverName);
-        if (socket.waitForConnected(timeoutMs))
+        // Identification only: the running copy may learn who we are, never act as us. The
+        // owner is read before anything is written.
+        pipe.reset(CreateFileW(wide(name), GENERIC_READ | GENERIC_WRITE | READ_CONTROL, 0, nullptr, OPEN_EXISTING,
+                               FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+        if (pipe.isValid())
             return Reach::Connected;
-        const bool notYet = socket.error() == QLocalSocket::ServerNotFoundError
-                            || socket.error() == QLocalSocket::ConnectionRefusedError;
-        return notYet ? Reach::NotListening : Reach::Failed;
+        const DWORD error = GetLastError();
+        if (error == ERROR_PIPE_BUSY) {
+            WaitNamedPipeW(wide(name), 100);
+            return Reach::NotListening;
+        }
+        return error == ERROR_FILE_NOT_FOUND ? Reach::NotListening : Reach::Failed;
     });
-    if (!reached || !handOverPeerIsThisUser(socket.socketDescriptor()))
+    // The pipe's owner, the server's session and the server's user must all be ours.
+    if (!reached || !handOverPeerIsThisUser(reinterpret_cast<qintptr>(pipe.get())))
         return false;
+    // Windows lets the running copy come to the front only if the program in front allows it.
+    ULONG serverId = 0;
+    if (GetNamedPipeServerProcessId(pipe.get(), &serverId))
+        AllowSetForegroundWindow(serverId);
 
-    // Written from an event loop: the pipe's writes only move on from there.
+    Operation operation;
+    char answer = 0;
+    if (operation.finish(pipe.get(), ReadFile(pipe.get(), &answer, 1, nullptr, operation.start())) != 1
+        || answer != kChecked)
+        return false;
     const QByteArray message = path.toUtf8();
-    QEventLoop loop;
-    QObject::connect(&socket, &QLocalSocket::bytesWritten, &loop, [&] {
-        if (socket.bytesToWrite() == 0)
-            loop.quit();
-    });
-    QObject::connect(&socket, &QLocalSocket::disconnected, &loop, &QEventLoop::quit);
-    QObject::connect(&socket, &QLocalSocket::errorOccurred, &loop, &QEventLoop::quit);
-    QTimer::singleShot(timeoutMs, &loop, &QEventLoop::quit);
-    if (socket.write(message) != message.size())
-        return false;
-    if (!message.isEmpty())
-        loop.exec();
-    if (socket.bytesToWrite() > 0 || socket.state() != QLocalSocket::ConnectedState)
-        return false;
-    socket.disconnectFromServer();
-    if (socket.state() != QLocalSocket::UnconnectedState)
-        socket.waitForDisconnected(timeoutMs);
-    return true;
+    if (message.isEmpty())
+        return true;
+    return operation.finish(pipe.get(), WriteFile(pipe.get(), message.constData(), static_cast<DWORD>(message.size()), nullptr, operation.start()))
+           == message.size();
 }

@@ -1,5 +1,6 @@
 #include "app/commandline.h"
 #include "app/startup.h"
+#include "app/system.h"
 #include "ui/platform.h"
 
 #include <QApplication>
@@ -8,9 +9,12 @@
 
 int main(int argc, char* argv[])
 {
+    restrictLibrarySearch();
     prepareHighDpi();
     const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
     configureApplication();
+    choosePortableStorage();
+    markProgramRunning();
     const QString file = readCommandLine();
     leaveProgramFolder();
 

@@ -147,7 +147,8 @@ void Program::listenForLaterStarts()
         m_requests.append(path);
         runRequests();
     });
-    m_handOver->listen(m_names.handOverName);
+    if (!m_handOver->listen(m_names.handOverName))
+        qWarning("Later starts cannot hand files to this copy: its hand-over name is taken or cannot be made");
 }
 
 void Program::runRequests()

@@ -5,6 +5,20 @@
 #include <QString>
 #include <QtGlobal>
 
+// Called first in main(), before anything loads a library: on Windows, libraries are then looked
+// for in the program's folder and the system's, never in the working folder.
+void restrictLibrarySearch();
+
+// Called once the application exists. A portable copy (a file named kPortableMarker beside the
+// executable) keeps its setting in an INI file in its own folder, and its lock beside it, and
+// writes nothing to the registry or the user's application data.
+void choosePortableStorage();
+inline constexpr const char kPortableMarker[] = "bodyastro-portable";
+
+// Marks the program as running, for as long as it runs, where the Windows setup and
+// uninstaller look before they replace or remove its files.
+void markProgramRunning();
+
 // The single-instance lock: in a folder only this user can write to, kept on this machine.
 QString instanceLockPath();
 
@@ -14,7 +28,9 @@ QString instanceLockPath();
 QString handOverServerName();
 
 // Whether the other end of a connected hand-over socket (its descriptor, or a pipe's handle)
-// runs as this user: a later start hands a file name only to the user's own copy.
+// runs as this user: a later start hands a file name only to the user's own copy. On Windows,
+// where anyone can create a pipe name first, a later start also wants the pipe to be owned by
+// the user and its server to run in the same session.
 bool handOverPeerIsThisUser(qintptr descriptor);
 
 // Called before the command line answers (help, version, mistakes), so that the answer

@@ -11,6 +11,11 @@
 #include <sys/types.h>
 #include <unistd.h>
 
+// Libraries, the setting and the running program are found as the system always finds them.
+void restrictLibrarySearch() {}
+void choosePortableStorage() {}
+void markProgramRunning() {}
+
 QString instanceLockPath()
 {
     const QString program = QCoreApplication::applicationName();

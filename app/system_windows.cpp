@@ -2,14 +2,28 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
+#include <QSettings>
 #include <QStandardPaths>
 
 #include <cstdio>
 
 #include <windows.h>
+#include <aclapi.h>
 #include <sddl.h>
 
 namespace {
+
+// A SID as text; empty for none.
+QString sidText(PSID sid)
+{
+    wchar_t* text = nullptr;
+    if (!sid || !ConvertSidToStringSidW(sid, &text))
+        return QString();
+    const QString result = QString::fromWCharArray(text);
+    LocalFree(text);
+    return result;
+}
 
 // The user a process runs as, as a SID string; empty when it cannot be read.
 QString processUserSid(HANDLE process)
@@ -21,12 +35,8 @@ QString processUserSid(HANDLE process)
     GetTokenInformation(token, TokenUser, nullptr, 0, &size);
     QByteArray buffer(static_cast<int>(size), '\0');
     QString sid;
-    wchar_t* text = nullptr;
-    if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size)
-        && ConvertSidToStringSidW(reinterpret_cast<const TOKEN_USER*>(buffer.constData())->User.Sid, &text)) {
-        sid = QString::fromWCharArray(text);
-        LocalFree(text);
-    }
+    if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
+        sid = sidText(reinterpret_cast<const TOKEN_USER*>(buffer.constData())->User.Sid);
     CloseHandle(token);
     return sid;
 }
@@ -35,6 +45,42 @@ const QString& thisUserSid()
 {
     static const QString sid = processUserSid(GetCurrentProcess());
     return sid;
+}
+
+bool runsAsThisUser(ULONG processId)
+{
+    HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (!process)
+        return false;
+    const QString sid = processUserSid(process);
+    CloseHandle(process);
+    return !sid.isEmpty() && sid == thisUserSid();
+}
+
+bool isThisSession(ULONG sessionId)
+{
+    DWORD ours = 0;
+    return ProcessIdToSessionId(GetCurrentProcessId(), &ours) && ours == sessionId;
+}
+
+// The user who owns the pipe: whoever created its name first.
+bool ownedByThisUser(HANDLE pipe)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor)
+        != ERROR_SUCCESS)
+        return false;
+    const QString sid = sidText(owner);
+    LocalFree(descriptor);
+    return !sid.isEmpty() && sid == thisUserSid();
+}
+
+bool isPortable()
+{
+    static const bool portable
+        = QFileInfo(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kPortableMarker))).isFile();
+    return portable;
 }
 
 // Where Qt itself writes its parser's answers: to the standard handles when there is a console
@@ -51,8 +97,46 @@ bool hasOutput()
 
 } // namespace
 
+void restrictLibrarySearch()
+{
+    // Looked up by name: Windows 7 has it only with an update, and without it the program must
+    // still start; taking the working folder off the search path works everywhere.
+    SetDllDirectoryW(L"");
+    using SetDirectories = BOOL(WINAPI*)(DWORD);
+    if (const HMODULE kernel = GetModuleHandleW(L"kernel32.dll")) {
+        const auto setDirectories = reinterpret_cast<SetDirectories>(
+            reinterpret_cast<void*>(GetProcAddress(kernel, "SetDefaultDllDirectories")));
+        if (setDirectories)
+            setDirectories(LOAD_LIBRARY_SEARCH_DEFAULT_DIRS);
+    }
+}
+
+void choosePortableStorage()
+{
+    if (!isPortable())
+        return;
+    // The default QSettings then writes <folder>\Corvane Software\bodyastro.ini.
+    const QString folder = QCoreApplication::applicationDirPath();
+    QSettings::setDefaultFormat(QSettings::IniFormat);
+    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
+    QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, folder);
+}
+
+void markProgramRunning()
+{
+    // Held until the process ends. Global, so that a setup run by another user sees it too;
+    // where that is not allowed, in this session only (packaging/windows/bodyastro.nsi looks for
+    // both by this name).
+    if (!CreateMutexW(nullptr, FALSE, L"Global\\CorvaneBodyAstrologyRunning"))
+        CreateMutexW(nullptr, FALSE, L"CorvaneBodyAstrologyRunning");
+}
+
 QString instanceLockPath()
 {
+    // A portable copy keeps it in its own folder; if that cannot be written to, the program
+    // runs without the lock rather than leave anything elsewhere.
+    if (isPortable())
+        return QDir(QCoreApplication::applicationDirPath()).filePath(QCoreApplication::applicationName() + QStringLiteral(".lock"));
     // The per-user local application data folder: the user's own, not roamed to other
     // machines, and not the root of the home folder, which is where Qt's runtime location
     // points on Windows.
@@ -71,16 +155,21 @@ QString handOverServerName()
 
 bool handOverPeerIsThisUser(qintptr descriptor)
 {
-    // Anyone can create a pipe of any name first; what counts is who runs its server.
-    ULONG serverId = 0;
-    if (!GetNamedPipeServerProcessId(reinterpret_cast<HANDLE>(descriptor), &serverId))
+    const auto pipe = reinterpret_cast<HANDLE>(descriptor);
+    DWORD flags = 0;
+    if (!GetNamedPipeInfo(pipe, &flags, nullptr, nullptr, nullptr))
         return false;
-    HANDLE server = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, serverId);
-    if (!server)
-        return false;
-    const QString sid = processUserSid(server);
-    CloseHandle(server);
-    return !sid.isEmpty() && sid == thisUserSid();
+    ULONG processId = 0;
+    ULONG sessionId = 0;
+    if (flags & PIPE_SERVER_END) {
+        return GetNamedPipeClientProcessId(pipe, &processId) && GetNamedPipeClientSessionId(pipe, &sessionId)
+               && isThisSession(sessionId) && runsAsThisUser(processId);
+    }
+    // Anyone can create a pipe of any name first, with security of his choosing, and the
+    // user's own server may not be the one answering: the owner, the session and the server's
+    // user must all be ours.
+    return ownedByThisUser(pipe) && GetNamedPipeServerProcessId(pipe, &processId)
+           && GetNamedPipeServerSessionId(pipe, &sessionId) && isThisSession(sessionId) && runsAsThisUser(processId);
 }
 
 void prepareCommandLineOutput()

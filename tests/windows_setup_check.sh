@@ -1,8 +1,10 @@
 #!/usr/bin/env bash
 # Runs the Windows setup program under Wine, in a prefix of its own: installs an older copy with
 # files this version no longer ships, installs over it silently, checks the files, shortcut,
-# file type and Add/Remove Programs entry, opens a saved reading through the file type, then
-# uninstalls silently and checks that nothing of ours is left and the user's files are.
+# file type and Add/Remove Programs entry, opens a saved reading through the file type; while
+# that copy runs, a silent setup and uninstaller must refuse and change nothing; then uninstalls
+# silently and checks that nothing of ours is left and the user's files are. Last, the same for a
+# per-user install (/CurrentUser), which must not touch HKLM or Program Files.
 # Usage: windows_setup_check.sh DIST
 #   DIST holds CorvaneBodyAstrology-VERSION-setup.exe and windows/Corvane Body Astrology/.
 # Needs wine, makensis, cmake, Xvfb, xdotool and ps (procps). Skips (77) where Wine cannot run.
@@ -109,7 +111,23 @@ for _ in $(seq 60); do
     sleep 1
 done
 [ -n "$opened" ] || fail "opening $reading did not start the program with the reading"
+
+echo "== setup and uninstaller while the program runs =="
+# A fingerprint of the folder: every file's path and content.
+fingerprint() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
+before=$(fingerprint "$installed")
+wine "$setup" /S && fail "the setup program over a running copy exited with 0"
+# _? keeps the uninstaller in place, so that its own exit status is seen; it must come last and
+# unquoted, as only a batch file passes it.
+printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%errorlevel%%\r\n' "$install_location" "$install_location" >"$work/uninstall.bat"
+wine cmd /c "$(winepath -w "$work/uninstall.bat")" && fail "the uninstaller of a running copy exited with 0"
+[ "$(fingerprint "$installed")" = "$before" ] || fail "files changed while the program ran"
+expect_value "$uninstall_key" DisplayVersion "$version"
 wineserver -k && wineserver -w || true
+# Ended by force, the program leaves its lock behind; ended as a user ends it, it does not.
+lock_folder() { find "$WINEPREFIX/drive_c/users" -ipath '*/appdata/local/corvane software/bodyastro' 2>/dev/null; }
+drop_stale_lock() { local folder; folder=$(lock_folder); [ -z "$folder" ] || rm -f "$folder"/*.lock; }
+drop_stale_lock
 
 echo "== uninstall =="
 # A reading the user saved into the program's folder.
@@ -127,6 +145,54 @@ for key in "$uninstall_key" 'HKLM\Software\Classes\.boa' "HKLM\\Software\\Classe
     ! key_exists "$key" || fail "the key $key is left"
 done
 key_exists 'HKCU\Software\Corvane Software\bodyastro' || fail "the user's stored setting was removed"
+[ -z "$(lock_folder)" ] || fail "the user's empty lock folder is left: $(lock_folder)"
 
-[ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, uninstalls cleanly"
+echo "== per-user install (/CurrentUser) =="
+machine_left=$(cd "$installed" && find . -mindepth 1 | sort)
+wine "$setup" /S /CurrentUser || fail "the per-user setup exited with $?"
+user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvaneBodyAstrology'
+user_location=$(reg_value "$user_key" InstallLocation)
+case "$user_location" in
+*'\AppData\Local\Programs\Corvane Body Astrology') ;;
+*) fail "the per-user install went to '$user_location'" ;;
+esac
+user_installed=$(winepath -u "$user_location")
+[ -f "$user_installed/bodyastro.exe" ] || fail "no program in $user_installed"
+for key in "$uninstall_key" 'HKLM\Software\Classes\.boa' "HKLM\\Software\\Classes\\$progid"; do
+    ! key_exists "$key" || fail "the per-user setup wrote $key"
+done
+[ "$(cd "$installed" && find . -mindepth 1 | sort)" = "$machine_left" ] || fail "the per-user setup changed $installed"
+[ ! -e "$start_menu/Corvane Body Astrology.lnk" ] || fail "the per-user setup made a shortcut for everyone"
+user_shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name 'Corvane Body Astrology.lnk')
+[ -n "$user_shortcut" ] || fail "no Start menu shortcut for the user"
+expect_value 'HKCU\Software\Classes\.boa' "" "$progid"
+user_command=$(reg_value "HKCU\\Software\\Classes\\$progid\\shell\\open\\command")
+[ "$user_command" = "\"$user_location\\bodyastro.exe\" \"%1\"" ] || fail "the per-user open command is '$user_command'"
+# Wine's HKEY_CLASSES_ROOT leaves out the user's own classes, so `start` cannot find a per-user
+# type: the registered command is run as Windows would run it.
+(cd "$documents" && wine "$user_location\\bodyastro.exe" "$(winepath -w "$documents/$reading")" >/dev/null 2>&1 &)
+opened=""
+for _ in $(seq 60); do
+    if ps -eo args | grep -F 'bodyastro.exe' | grep -qF "$reading"; then
+        opened=yes
+        break
+    fi
+    sleep 1
+done
+[ -n "$opened" ] || fail "opening $reading did not start the per-user copy"
+wineserver -k && wineserver -w || true
+drop_stale_lock
+user_quiet=$(reg_value "$user_key" QuietUninstallString)
+user_uninstaller=${user_quiet#\"}
+user_uninstaller=${user_uninstaller%%\"*}
+wine "$user_uninstaller" /S || fail "the per-user uninstaller exited with $?"
+wineserver -w
+[ ! -e "$user_installed" ] || fail "the per-user folder is left: $(find "$user_installed")"
+for key in "$user_key" 'HKCU\Software\Classes\.boa' "HKCU\\Software\\Classes\\$progid"; do
+    ! key_exists "$key" || fail "the key $key is left"
+done
+[ ! -e "$user_shortcut" ] || fail "the user's Start menu shortcut is left"
+[ -z "$(lock_folder)" ] || fail "the user's empty lock folder is left: $(lock_folder)"
+
+[ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, refuses while it runs, uninstalls cleanly; the same per user"
 exit $status

@@ -2,7 +2,8 @@
 # The real Windows program under Wine, with Qt's windows platform, on an X server of its own:
 # a reading from the keyboard, saved to a .boa file through the Windows save dialog, Back, the
 # file handed to the running copy by a second start (the named pipe), the stored setting checked
-# in the registry, File > Exit, and no lock left behind. Skips (77) where Wine, Xvfb or xdotool
+# in the registry, File > Exit, and no lock left behind; then a portable copy (the marker file
+# beside the program) that leaves nothing in the registry or application data. Skips (77) where Wine, Xvfb or xdotool
 # are missing. With SMOKE_SHOTS=FOLDER it also writes screenshots of the input window and the
 # reading there, at SMOKE_DPI dots per inch (96 is 100 %, 144 is 150 %).
 # Usage: tests/wine_smoke.sh PROGRAM_FOLDER | BUILD_DIR   (a build folder is installed first)
@@ -142,17 +143,38 @@ echo "$settings" | grep -q 'REG_SZ' || fail "no stored setting in the registry: 
 echo "$settings" | grep -qi 'duration' && fail "the setting's name is stored in plain text: $settings"
 echo "$settings" | grep -qE '[0-9]{1,4}[/.-][0-9]{1,2}[/.-][0-9]{1,4}' && fail "a plain date is stored: $settings"
 
-# File > Exit through the menu's access keys; the lock goes with the program.
-focus "$reopened"
-xdotool key alt+f
-sleep 0.3
-xdotool key x
-for _ in $(seq 1 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
-wait "$pid"
-status=$?
-pid=""
-[ $status -eq 0 ] || fail "exit status $status"
-lock=$(find "$WINEPREFIX/drive_c/users" -name 'bodyastro.lock' 2>/dev/null)
-[ -z "$lock" ] || fail "the lock was left behind: $lock"
+# File > Exit through the menu's access keys, in window $1; the lock goes with the program.
+exit_program() {
+    focus "$1"
+    xdotool key alt+f
+    sleep 0.3
+    xdotool key x
+    for _ in $(seq 1 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
+    kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
+    wait "$pid"
+    status=$?
+    pid=""
+    [ $status -eq 0 ] || fail "exit status $status"
+    lock=$(find "$WINEPREFIX/drive_c/users" "$sandbox/portable" -name 'bodyastro.lock' 2>/dev/null)
+    [ -z "$lock" ] || fail "the lock was left behind: $lock"
+}
+exit_program "$reopened"
+
+# The portable copy: its setting in an INI file in its own folder, its lock beside it while it
+# runs, nothing in the registry or the user's application data.
+wine reg delete 'HKCU\Software\Corvane Software' /f >/dev/null 2>&1
+rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Local/"Corvane Software"
+cp -r "$folder" "$sandbox/portable" && : >"$sandbox/portable/bodyastro-portable"
+wine "$sandbox/portable/bodyastro.exe" >"$sandbox/app.log" 2>&1 &
+pid=$!
+window=$(wait_for_window) || fail "the portable copy showed no window"
+[ -f "$sandbox/portable/bodyastro.lock" ] || fail "the portable copy keeps its lock elsewhere"
+exit_program "$window"
+grep -qi 'duration' "$sandbox/portable/Corvane Software/bodyastro.ini" 2>/dev/null \
+    && fail "the setting's name is stored in plain text"
+[ -s "$sandbox/portable/Corvane Software/bodyastro.ini" ] || fail "no setting beside the portable copy"
+wine reg query 'HKCU\Software\Corvane Software' >/dev/null 2>&1 && fail "the portable copy wrote to the registry"
+left=$(find "$WINEPREFIX/drive_c/users" -ipath '*/appdata/*' \( -name 'Corvane Software' -o -iname 'bodyastro*' \) 2>/dev/null)
+[ -z "$left" ] || fail "the portable copy left $left"
+echo "portable copy: setting beside it, nothing in the registry or application data"
 echo "wine smoke test passed"

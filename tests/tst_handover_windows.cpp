@@ -1,0 +1,149 @@
+// The Windows hand-over pipe against someone who takes its name first, and the security it is
+// made with. Wine has one user: a pipe of another user's, and a client of another user, are
+// only seen on a real Windows.
+#include "app/handover.h"
+
+#include <QSignalSpy>
+#include <QTest>
+#include <QUuid>
+
+#include <windows.h>
+#include <aclapi.h>
+#include <sddl.h>
+
+namespace {
+
+QString uniqueName()
+{
+    return QStringLiteral("bodyastro-test-") + QUuid::createUuid().toString(QUuid::WithoutBraces);
+}
+
+const wchar_t* pipePath(const QString& name)
+{
+    static QString path;
+    path = QStringLiteral("\\\\.\\pipe\\") + name;
+    return reinterpret_cast<const wchar_t*>(path.utf16());
+}
+
+// A pipe of that name made first by someone else, open to everyone and owned by owner (a SID
+// or its SDDL abbreviation).
+HANDLE takeName(const QString& name, const QString& owner)
+{
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    const QString sddl = QStringLiteral("O:%1D:(A;;GA;;;WD)").arg(owner);
+    if (!ConvertStringSecurityDescriptorToSecurityDescriptorW(reinterpret_cast<const wchar_t*>(sddl.utf16()), SDDL_REVISION_1,
+                                                              &descriptor, nullptr))
+        return INVALID_HANDLE_VALUE;
+    SECURITY_ATTRIBUTES attributes{sizeof(attributes), descriptor, FALSE};
+    const HANDLE pipe = CreateNamedPipeW(pipePath(name), PIPE_ACCESS_DUPLEX | FILE_FLAG_FIRST_PIPE_INSTANCE,
+                                         PIPE_TYPE_BYTE | PIPE_NOWAIT, PIPE_UNLIMITED_INSTANCES, 4096, 4096, 0, &attributes);
+    LocalFree(descriptor);
+    return pipe;
+}
+
+QString sidText(PSID sid)
+{
+    wchar_t* text = nullptr;
+    if (!ConvertSidToStringSidW(sid, &text))
+        return QString();
+    const QString result = QString::fromWCharArray(text);
+    LocalFree(text);
+    return result;
+}
+
+QString ownerOf(HANDLE pipe)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor)
+        != ERROR_SUCCESS)
+        return QString();
+    const QString sid = sidText(owner);
+    LocalFree(descriptor);
+    return sid;
+}
+
+QString thisUser()
+{
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    char buffer[256];
+    DWORD size = sizeof(buffer);
+    const bool read = GetTokenInformation(token, TokenUser, buffer, size, &size);
+    CloseHandle(token);
+    return read ? sidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : QString();
+}
+
+} // namespace
+
+class tst_handover_windows : public QObject {
+    Q_OBJECT
+
+private slots:
+    void takenNameIsNeitherJoinedNorWrittenTo();
+    void pipeIsTheUsersAlone();
+};
+
+void tst_handover_windows::takenNameIsNeitherJoinedNorWrittenTo()
+{
+    // Taken by this same user (all that Wine, with one user, can show): still not joined.
+    const QString name = uniqueName();
+    const HANDLE own = takeName(name, thisUser());
+    QVERIFY(own != INVALID_HANDLE_VALUE);
+    HandOverServer server;
+    QVERIFY(!server.listen(name));
+    CloseHandle(own);
+
+    // Taken under another owner (Local Service), where the system lets the test name one: the
+    // later start sends nothing, and the pipe's holder reads nothing.
+    const QString foreign = uniqueName();
+    const HANDLE squatter = takeName(foreign, QStringLiteral("LS"));
+    if (squatter == INVALID_HANDLE_VALUE || ownerOf(squatter) == thisUser()) {
+        CloseHandle(squatter);
+        QSKIP("No pipe of a foreign owner can be made here");
+    }
+    QVERIFY(!server.listen(foreign));
+    ConnectNamedPipe(squatter, nullptr); // not waiting: PIPE_NOWAIT
+    QVERIFY(!handOver(QStringLiteral("C:/a.boa"), foreign, 0));
+    DWORD waiting = 0; // also when the pipe is broken, as it is once the later start has gone
+    PeekNamedPipe(squatter, nullptr, 0, nullptr, &waiting, nullptr);
+    QCOMPARE(waiting, DWORD(0));
+    CloseHandle(squatter);
+}
+
+void tst_handover_windows::pipeIsTheUsersAlone()
+{
+    const QString name = uniqueName();
+    HandOverServer server;
+    QSignalSpy requests(&server, &HandOverServer::requested);
+    QVERIFY(server.listen(name));
+    // A second server of the same user cannot add itself either.
+    HandOverServer second;
+    QVERIFY(!second.listen(name));
+
+    const HANDLE client = CreateFileW(pipePath(name), READ_CONTROL, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    QVERIFY(client != INVALID_HANDLE_VALUE);
+    PSID owner = nullptr;
+    PACL dacl = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    QCOMPARE(GetSecurityInfo(client, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
+                             nullptr, &dacl, nullptr, &descriptor),
+             DWORD(ERROR_SUCCESS));
+    CloseHandle(client);
+    QCOMPARE(sidText(owner), thisUser());
+    QVERIFY(dacl);
+    QCOMPARE(int(dacl->AceCount), 1);
+    ACCESS_ALLOWED_ACE* ace = nullptr;
+    QVERIFY(GetAce(dacl, 0, reinterpret_cast<void**>(&ace)));
+    QCOMPARE(int(ace->Header.AceType), ACCESS_ALLOWED_ACE_TYPE);
+    QCOMPARE(sidText(&ace->SidStart), thisUser());
+    LocalFree(descriptor);
+
+    // And the user's own later start still gets through (after the look above, which the
+    // server takes for a call to the front).
+    QVERIFY(handOver(QStringLiteral("C:/b.boa"), name, 0));
+    QTRY_VERIFY(requests.contains(QVariantList{QStringLiteral("C:/b.boa")}));
+}
+
+QTEST_GUILESS_MAIN(tst_handover_windows)
+#include "tst_handover_windows.moc"
