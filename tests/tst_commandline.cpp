@@ -1,6 +1,7 @@
 // The command line, and a later start handing its reading file to the copy that runs.
 #include "app/handover.h"
 #include "app/startup.h"
+#include "core/product.h"
 #include "storage/readingfile.h"
 #include "tests/common/guitest.h"
 
@@ -161,7 +162,7 @@ void tst_commandline::helpAndVersionAnswerWithoutDisplay_data()
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("answer");
     QTest::newRow("help") << "--help" << "[FILE]";
-    QTest::newRow("version") << "--version" << "bodyastro 1.0\n";
+    QTest::newRow("version") << "--version" << QStringLiteral("bodyastro %1\n").arg(QLatin1String(product::kVersion));
 }
 
 void tst_commandline::helpAndVersionAnswerWithoutDisplay()

@@ -32,8 +32,14 @@ private:
     QTimer m_timer;
 };
 
-// Common start of every GUI test program: test-mode settings, C locale.
+// Common start of every GUI test program and benchmark: test-mode settings, C locale, the
+// program's pictures and window style.
 void prepareGuiTestEnvironment();
+
+// The product's identity as the user meets it, from the project's name, version and suffix:
+// the windows' caption ("Corvane Body Astrology v1.0") and the file dialogs' filter.
+QString expectedCaption();
+QString expectedReadingFilter();
 
 // The child of parent with the given object name; a missing one fails the running test.
 template <typename T>
