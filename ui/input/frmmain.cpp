@@ -67,7 +67,7 @@ protected:
 
 frmMain::frmMain(WindowContext& context, QWidget* parent)
     : WorkingWindow(context, parent)
-    , ui(new Ui::frmMain)
+    , ui(std::make_unique<Ui::frmMain>())
 {
     ui->setupUi(this);
     setUpCommonParts({QSize(556, 353), ui->mnuHelp, {QStringLiteral("mnuHelp1"), QStringLiteral("mnuHelp2")},
@@ -124,10 +124,7 @@ void frmMain::connectCommands()
     leadToFullBranding(ui->Label2);
 }
 
-frmMain::~frmMain()
-{
-    delete ui;
-}
+frmMain::~frmMain() = default;
 
 void frmMain::Form_Load()
 {

@@ -4,6 +4,8 @@
 #include "core/records.h"
 #include "ui/workingwindow.h"
 
+#include <memory>
+
 class QComboBox;
 class WindowContext;
 namespace Ui {
@@ -55,7 +57,7 @@ private:
     void Form_Load();
     void tellOnlyLetters();
 
-    Ui::frmMain* ui;
+    std::unique_ptr<Ui::frmMain> ui;
     QString m_nameBefore; // the name box's text before its latest change
     QString m_nameNow;
 };

@@ -47,7 +47,7 @@ QString picturePath(int number)
 
 frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
     : WorkingWindow(context, parent)
-    , ui(new Ui::frmDisplay)
+    , ui(std::make_unique<Ui::frmDisplay>())
 {
     ui->setupUi(this);
     // A new window for every reading; Back and Exit both discard this one.
@@ -140,10 +140,7 @@ void frmDisplay::connectCommands()
     leadToFullBranding(ui->Label1);
 }
 
-frmDisplay::~frmDisplay()
-{
-    delete ui;
-}
+frmDisplay::~frmDisplay() = default;
 
 void frmDisplay::showReading(const SignTicks& ticks)
 {

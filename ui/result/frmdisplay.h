@@ -4,6 +4,8 @@
 #include "core/records.h"
 #include "ui/workingwindow.h"
 
+#include <memory>
+
 #include <QString>
 
 class QLabel;
@@ -62,7 +64,7 @@ private:
     void clearReadingFromClipboard();
     bool readingContains(const QString& text) const;
 
-    Ui::frmDisplay* ui;
+    std::unique_ptr<Ui::frmDisplay> ui;
     bool m_watchingScreen = false;
     // Another program's clipboard text, as last fetched; forgotten when the clipboard changes.
     QString m_clipboardText;
