@@ -70,13 +70,7 @@ namespace {
 
 BirthDetails annDetails()
 {
-    BirthDetails details;
-    details.Name = "ANN";
-    details.Day = 7;
-    details.Month = "March";
-    details.Year = 1990;
-    details.Time = "8am-10am";
-    return details;
+    return BirthDetails{"ANN", 7, "March", 1990, "8am-10am"};
 }
 
 // The stored form of one line worked out by hand: every byte raised by 62, then CR LF.

@@ -43,9 +43,16 @@ protected:
 
     WindowContext& context() const { return m_context; }
 
-    // The caption, the icon, the colours of the window, banner and promotional labels, the size,
-    // the Help menu's pages and the About box, and Exit.
-    void setUpCommonParts(const CommonParts& parts);
+    // Sets up the derived window's form, then what every working window's form carries under
+    // the same names: the caption, the icon, the colours of the window, banner and promotional
+    // labels, the size, the Help menu's pages and the About box, and Exit.
+    template <typename Form>
+    void setUpForm(Form& form, QSize clientArea, const QStringList& separatorNames)
+    {
+        form.setupUi(this);
+        setUpCommonParts({clientArea, form.mnuHelp, separatorNames, form.Label61, form.lblCobrand,
+                          form.lblFullBrand, form.cmdExit, form.mnuExit});
+    }
     // Makes a label open the full-branding offer, with the ordinary pointer.
     void leadToFullBranding(QLabel* label);
     // Closes the window without asking for the program to end (another window follows).
@@ -54,6 +61,7 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    void setUpCommonParts(const CommonParts& parts);
     void styleBannerAndPromotion(const CommonParts& parts);
     void connectHelpMenu();
     void connectPromotion(const CommonParts& parts);

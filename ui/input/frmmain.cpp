@@ -69,9 +69,7 @@ frmMain::frmMain(WindowContext& context, QWidget* parent)
     : WorkingWindow(context, parent)
     , ui(std::make_unique<Ui::frmMain>())
 {
-    ui->setupUi(this);
-    setUpCommonParts({QSize(556, 353), ui->mnuHelp, {QStringLiteral("mnuHelp1"), QStringLiteral("mnuHelp2")},
-                      ui->Label61, ui->lblCobrand, ui->lblFullBrand, ui->cmdExit, ui->mnuExit});
+    setUpForm(*ui, QSize(556, 353), {QStringLiteral("mnuHelp1"), QStringLiteral("mnuHelp2")});
     colourControls();
     filterNameBox();
     connectCommands();

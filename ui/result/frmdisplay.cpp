@@ -49,11 +49,9 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
     : WorkingWindow(context, parent)
     , ui(std::make_unique<Ui::frmDisplay>())
 {
-    ui->setupUi(this);
+    setUpForm(*ui, QSize(713, 433), {QStringLiteral("mnuFileSep1"), QStringLiteral("mnuFileSep2")});
     // A new window for every reading; Back and Exit both discard this one.
     setAttribute(Qt::WA_DeleteOnClose);
-    setUpCommonParts({QSize(713, 433), ui->mnuHelp, {QStringLiteral("mnuFileSep1"), QStringLiteral("mnuFileSep2")},
-                      ui->Label61, ui->lblCobrand, ui->lblFullBrand, ui->cmdExit, ui->mnuExit});
     colourFrames();
     setUpSignHeadings();
     setTabOrderAndFocus();
