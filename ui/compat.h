@@ -11,6 +11,7 @@
 #include <QSize>
 #include <QStringList>
 #include <QStyle>
+#include <QStyleOption>
 
 namespace compat {
 
@@ -43,6 +44,16 @@ inline void enableHighDpiScaling()
 #endif
     QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
 }
+
+// The newest version of the tab and header options: Qt 5 draws tabs with a fourth version, Qt 6
+// headers with a second; code that copies options by their type must know these too.
+#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
+using NewestTabOption = QStyleOptionTab;
+using NewestHeaderOption = QStyleOptionHeaderV2;
+#else
+using NewestTabOption = QStyleOptionTabV4;
+using NewestHeaderOption = QStyleOptionHeader;
+#endif
 
 // An icon engine that names its sizes: Qt 6 asks a virtual function, Qt 5 a hook.
 class SizedIconEngine : public QIconEngine {

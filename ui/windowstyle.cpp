@@ -128,8 +128,9 @@ public:
             return;
         QPalette palette = shared ? *shared : own;
         palette.setCurrentColorGroup(option->palette.currentColorGroup());
-        m_copy = copyOf<QStyleOptionButton, QStyleOptionTab, QStyleOptionMenuItem, QStyleOptionFrame,
-                        QStyleOptionProgressBar, QStyleOptionToolBox, QStyleOptionHeader, QStyleOptionDockWidget,
+        m_copy = copyOf<QStyleOptionButton, compat::NewestTabOption, QStyleOptionTab, QStyleOptionMenuItem,
+                        QStyleOptionFrame, QStyleOptionProgressBar, QStyleOptionToolBox,
+                        compat::NewestHeaderOption, QStyleOptionHeader, QStyleOptionDockWidget,
                         QStyleOptionViewItem, QStyleOptionTabWidgetFrame, QStyleOptionTabBarBase,
                         QStyleOptionRubberBand, QStyleOptionToolBar, QStyleOptionFocusRect, QStyleOptionSlider,
                         QStyleOptionSpinBox, QStyleOptionToolButton, QStyleOptionComboBox, QStyleOptionTitleBar,
