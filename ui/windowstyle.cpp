@@ -81,21 +81,25 @@ QPalette popupPalette()
 }
 
 // The option with its palette replaced, as a copy of the option's own type. Only the types the
-// wrapped style is handed are known; another type is left as it came.
+// wrapped style is handed are known; another type is left as it came. The copy is held with
+// its own type's deleter: QStyleOption's destructor is not virtual.
+using OptionCopy = std::unique_ptr<QStyleOption, void (*)(QStyleOption*)>;
+
 template <typename Option>
-bool copyWithPalette(const QStyleOption& option, const QPalette& palette, std::unique_ptr<QStyleOption>& copy)
+bool copyWithPalette(const QStyleOption& option, const QPalette& palette, OptionCopy& copy)
 {
     if (option.type != Option::Type || option.version != Option::Version)
         return false;
-    copy = std::make_unique<Option>(static_cast<const Option&>(option));
+    copy = OptionCopy(new Option(static_cast<const Option&>(option)),
+                      [](QStyleOption* made) { delete static_cast<Option*>(made); });
     copy->palette = palette;
     return true;
 }
 
 template <typename... Options>
-std::unique_ptr<QStyleOption> copyOf(const QStyleOption& option, const QPalette& palette)
+OptionCopy copyOf(const QStyleOption& option, const QPalette& palette)
 {
-    std::unique_ptr<QStyleOption> copy;
+    OptionCopy copy(nullptr, [](QStyleOption*) {});
     static_cast<void>((copyWithPalette<Options>(option, palette, copy) || ...));
     return copy;
 }
@@ -145,7 +149,7 @@ public:
 
 private:
     const QStyleOption* m_option;
-    std::unique_ptr<QStyleOption> m_copy;
+    OptionCopy m_copy{nullptr, [](QStyleOption*) {}};
 };
 
 WindowStyle::WindowStyle()
