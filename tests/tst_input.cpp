@@ -13,14 +13,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-class tst_input : public QObject {
+class tst_input : public FixtureTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { prepareGuiTestEnvironment(); }
-    void init() { m_fx = std::make_unique<GuiFixture>(); }
-    void cleanup() { m_fx.reset(); }
-
     void startsWithFilledListsAndNothingTicked();
     void keyFilterCapitalisesAndRejects();
     void pastedAndDroppedTextObeyTheKeyRule();
@@ -49,8 +45,6 @@ private:
         entries.ticks = {sun, opposite, ascending};
         m_fx->fillEntries(entries);
     }
-
-    std::unique_ptr<GuiFixture> m_fx;
 };
 
 void tst_input::startsWithFilledListsAndNothingTicked()

@@ -13,12 +13,10 @@
 
 Q_DECLARE_METATYPE(WebPage)
 
-class TestWebLinks : public QObject {
+class TestWebLinks : public FixtureTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { prepareGuiTestEnvironment(); }
-    void init();
     void cleanup();
     void eachCommandOpensItsPage_data();
     void eachCommandOpensItsPage();
@@ -27,20 +25,12 @@ private slots:
     void drawsBringUpBothLabels();
     void aboutBox_data();
     void aboutBox();
-
-private:
-    std::unique_ptr<GuiFixture> m_fx;
 };
-
-void TestWebLinks::init()
-{
-    m_fx = std::make_unique<GuiFixture>();
-}
 
 void TestWebLinks::cleanup()
 {
     QCOMPARE(m_fx->endings, 0);
-    m_fx.reset();
+    FixtureTest::cleanup();
 }
 
 void TestWebLinks::eachCommandOpensItsPage_data()
