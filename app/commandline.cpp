@@ -1,6 +1,8 @@
 #include "app/commandline.h"
 
 #include "app/system.h"
+#include "core/product.h"
+#include "storage/readingfile.h"
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,11 +14,12 @@ namespace {
 
 void describe(QCommandLineParser& parser)
 {
-    parser.setApplicationDescription(QStringLiteral("Corvane Body Astrology: the body astrology reading "
-                                                    "for a birth date and time."));
+    parser.setApplicationDescription(QString::fromLatin1(product::kName)
+                                     + QStringLiteral(": the body astrology reading for a birth date and time."));
     parser.addHelpOption();
     parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("A saved reading (.boa) to open."),
+    parser.addPositionalArgument(QStringLiteral("FILE"),
+                                 QStringLiteral("A saved reading (.%1) to open.").arg(readingFileSuffix()),
                                  QStringLiteral("[FILE]"));
 }
 

@@ -3,9 +3,12 @@
 #include "app/handover.h"
 #include "app/singleinstance.h"
 #include "app/updatecheck.h"
+#include "core/product.h"
+#include "ui/compat.h"
 #include "ui/input/frmmain.h"
 #include "ui/platform.h"
 #include "ui/weblinks.h"
+#include "ui/windowstyle.h"
 
 #include <QApplication>
 #include <QDir>
@@ -60,10 +63,7 @@ private:
 
 void prepareHighDpi()
 {
-#if QT_VERSION < QT_VERSION_CHECK(6, 0, 0)
-    QCoreApplication::setAttribute(Qt::AA_EnableHighDpiScaling);
-#endif
-    QGuiApplication::setHighDpiScaleFactorRoundingPolicy(Qt::HighDpiScaleFactorRoundingPolicy::PassThrough);
+    compat::enableHighDpiScaling();
 }
 
 void configureApplication()
@@ -73,11 +73,14 @@ void configureApplication()
     // The stored setting and the single-instance lock are addressed by the executable's name.
     QCoreApplication::setApplicationName(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
     QCoreApplication::setOrganizationName(QStringLiteral("Corvane Software"));
-    QCoreApplication::setApplicationVersion(QStringLiteral(BODYASTRO_VERSION));
+    QCoreApplication::setApplicationVersion(QString::fromLatin1(product::kVersion));
     // Ties the windows to the desktop entry (its name and icon in the task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanesoftware.BodyAstrology"));
     // The windows are drawn in Verdana; without it, DejaVu Sans is the closest match.
     QFont::insertSubstitution(QStringLiteral("Verdana"), QStringLiteral("DejaVu Sans"));
+    // The pictures and the windows' style, where there will be windows (not for --help).
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()))
+        prepareProgramWindows();
 }
 
 void leaveProgramFolder()
@@ -122,7 +125,7 @@ bool Program::start(const QDate& today, quint32 seed, const QString& file)
         OfferUpdateCheck(m_session.platform(), settings, today);
     }
     frmMain* input = m_session.showInputWindow();
-    ChoosePromotionLabel(input, drawPromotionNumber(m_session.random()));
+    input->ChoosePromotionLabel(drawPromotionNumber(m_session.random()));
     m_started = true;
     if (!file.isEmpty())
         m_requests.prepend(file);

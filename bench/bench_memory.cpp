@@ -30,9 +30,7 @@ private:
 
 void bench_memory::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QLocale::setDefault(QLocale::c());
-    QApplication::setQuitOnLastWindowClosed(false);
+    prepareGuiTestEnvironment();
 }
 
 bool bench_memory::runReadings(InputWindowDriver& driver, int first, int count)

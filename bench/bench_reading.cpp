@@ -30,9 +30,7 @@ private:
 
 void bench_reading::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QLocale::setDefault(QLocale::c());
-    QApplication::setQuitOnLastWindowClosed(false);
+    prepareGuiTestEnvironment();
     m_runs = qMax(1, envInt("BODYASTRO_BENCH_RUNS", m_runs));
 }
 

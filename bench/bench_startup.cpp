@@ -237,8 +237,7 @@ private:
 
 void bench_startup::initTestCase()
 {
-    QStandardPaths::setTestModeEnabled(true);
-    QApplication::setQuitOnLastWindowClosed(false);
+    prepareGuiTestEnvironment();
     m_runs = qMax(1, envInt("BODYASTRO_BENCH_RUNS", m_runs));
 
     QVector<Kind> kinds{

@@ -1,5 +1,6 @@
 #include "storage/readingfile.h"
 
+#include "core/product.h"
 #include "storage/openfile.h"
 #include "storage/scramble.h"
 
@@ -22,7 +23,64 @@ QByteArray storedLine(const QString& value)
     return ScrambleText(toWindows1252(value)) + "\r\n";
 }
 
+// Splits bytes into lines as they arrive, in chunks: CR ends a line, an LF right after it
+// belongs to it, and at most kMaxLineBytes of each line are kept, so that picking a huge or
+// binary file by mistake costs neither much memory nor a long wait.
+class LineSplitter {
+public:
+    bool full() const { return m_lines.size() >= kLineCount; }
+
+    void feed(const char* bytes, qint64 count)
+    {
+        for (qint64 i = 0; i < count && !full(); ++i)
+            take(bytes[i]);
+    }
+
+    // The lines so far; a last line without a closing CR still counts.
+    QList<QByteArray> finish()
+    {
+        if (!full() && m_lineOpen)
+            m_lines.append(m_current);
+        return m_lines;
+    }
+
+private:
+    void take(char byte)
+    {
+        if (m_skipLineFeed) {
+            m_skipLineFeed = false;
+            if (byte == '\n')
+                return;
+        }
+        if (byte == '\r') {
+            m_lines.append(m_current);
+            m_current.clear();
+            m_lineOpen = false;
+            m_skipLineFeed = true;
+        } else {
+            m_lineOpen = true;
+            if (m_current.size() < kMaxLineBytes)
+                m_current.append(byte);
+        }
+    }
+
+    QList<QByteArray> m_lines;
+    QByteArray m_current;
+    bool m_lineOpen = false;     // bytes of an unfinished line have been seen
+    bool m_skipLineFeed = false; // the previous line ended at CR
+};
+
 } // namespace
+
+QString readingFileSuffix()
+{
+    return QString::fromLatin1(product::kReadingSuffix);
+}
+
+QString readingFileFilter()
+{
+    return QStringLiteral("%1 (*.%2)").arg(QString::fromLatin1(product::kName), readingFileSuffix());
+}
 
 bool writeReadingFile(const QString& path, const BirthDetails& details, QString* error)
 {
@@ -64,15 +122,9 @@ bool readReadingFile(const QString& path, QStringList* values, QString* error)
     if (!openRegularFile(file, path, error))
         return false;
 
-    // Read in small chunks and keep at most kMaxLineBytes of each line, so that picking a
-    // huge or binary file by mistake costs neither much memory nor a long wait.
-    QList<QByteArray> lines;
-    QByteArray current;
-    bool lineOpen = false;     // bytes of an unfinished line have been seen
-    bool skipLineFeed = false; // the previous line ended at CR; an LF right after belongs to it
+    LineSplitter splitter;
     char chunk[kChunkBytes];
-    qint64 scanned = 0;
-    while (lines.size() < kLineCount && scanned < kMaxScanBytes) {
+    for (qint64 scanned = 0; !splitter.full() && scanned < kMaxScanBytes;) {
         const qint64 got = file.read(chunk, sizeof chunk);
         if (got < 0) {
             if (error)
@@ -82,28 +134,9 @@ bool readReadingFile(const QString& path, QStringList* values, QString* error)
         if (got == 0)
             break;
         scanned += got;
-        for (qint64 i = 0; i < got && lines.size() < kLineCount; ++i) {
-            const char byte = chunk[i];
-            if (skipLineFeed) {
-                skipLineFeed = false;
-                if (byte == '\n')
-                    continue;
-            }
-            if (byte == '\r') {
-                lines.append(current);
-                current.clear();
-                lineOpen = false;
-                skipLineFeed = true;
-            } else {
-                lineOpen = true;
-                if (current.size() < kMaxLineBytes)
-                    current.append(byte);
-            }
-        }
+        splitter.feed(chunk, got);
     }
-    // A last line without a closing CR still counts.
-    if (lines.size() < kLineCount && lineOpen)
-        lines.append(current);
+    const QList<QByteArray> lines = splitter.finish();
 
     if (values) {
         values->clear();

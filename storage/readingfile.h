@@ -6,6 +6,11 @@
 #include <QString>
 #include <QStringList>
 
+// The suffix of a reading file, without the dot ("boa"), and the file dialogs' filter for it
+// ("Corvane Body Astrology (*.boa)"), both from the product's identity.
+QString readingFileSuffix();
+QString readingFileFilter();
+
 // Writes the five lines of details atomically: on failure the file that was there is untouched,
 // no partial file is left, and error says why.
 bool writeReadingFile(const QString& path, const BirthDetails& details, QString* error);

@@ -142,14 +142,10 @@ QString sortedNames(const QWidgetList& widgets)
 
 } // namespace
 
-class tst_access : public QObject {
+class tst_access : public FixtureTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { prepareGuiTestEnvironment(); }
-    void init() { m_fx = std::make_unique<GuiFixture>(); }
-    void cleanup() { m_fx.reset(); }
-
     void captionsFit();
     void tabReachesEveryControl();
     void returnAndSpaceActivate();
@@ -177,8 +173,6 @@ private:
         }
         return display;
     }
-
-    std::unique_ptr<GuiFixture> m_fx;
 };
 
 void tst_access::captionsFit()

@@ -1,144 +1,20 @@
-// The command line, and a later start handing its reading file to the copy that runs.
-#include "app/handover.h"
+// The command line: --help and --version without a display, and the folder the program works in.
 #include "app/startup.h"
-#include "storage/readingfile.h"
+#include "core/product.h"
 #include "tests/common/guitest.h"
+#include "tests/common/scriptedprogram.h"
 
-#include <QDialog>
-#include <QLocalSocket>
-#include <QProcess>
-#include <QSignalSpy>
 #include <QStandardPaths>
-
-namespace {
-
-// A saved reading; born 7 March the sun sign is Pisces, born 1 January it is Capricorn.
-QString writeReading(const QTemporaryDir& dir, const char* name, int day, const char* month)
-{
-    const QString path = dir.filePath(QLatin1String(name) + QLatin1String(".boa"));
-    BirthDetails details{name, static_cast<std::int16_t>(day), month, 1990, "8am-10am"};
-    QString error;
-    return writeReadingFile(path, details, &error) ? path : QString();
-}
-
-// Sends raw bytes as a later start would, and leaves.
-void sendRaw(const QString& socketPath, const QByteArray& message)
-{
-    QLocalSocket socket;
-    socket.connectToServer(socketPath);
-    QVERIFY(socket.waitForConnected(5000));
-    socket.write(message);
-    // With events running: a Windows pipe writes only from the event loop.
-    QTRY_COMPARE(socket.bytesToWrite(), qint64(0));
-    socket.disconnectFromServer();
-}
-
-} // namespace
 
 class tst_commandline : public QObject {
     Q_OBJECT
 
 private slots:
     void initTestCase() { prepareGuiTestEnvironment(); }
-    void handOverTakesOneAbsolutePathUpToTheLimit();
-    void startOpensFileAndHandedFilesWaitForModalBoxes();
-    void defaultNamesAreTheUsersOwn();
     void programFolderIsLeftForDocuments();
     void helpAndVersionAnswerWithoutDisplay_data();
     void helpAndVersionAnswerWithoutDisplay();
-    void laterStartWithFileHandsItOver();
 };
-
-void tst_commandline::handOverTakesOneAbsolutePathUpToTheLimit()
-{
-    QTemporaryDir dir;
-    const QString socketPath = dir.filePath(QStringLiteral("bodyastro.socket"));
-    // Left behind by a copy that was killed: the one holding the lock takes the name over.
-    QFile leftover(socketPath);
-    QVERIFY(leftover.open(QIODevice::WriteOnly));
-    leftover.close();
-    HandOverServer server;
-    QVERIFY(server.listen(socketPath));
-    QSignalSpy requests(&server, &HandOverServer::requested);
-    QVERIFY(!handOver(QStringLiteral("/a.boa"), dir.filePath(QStringLiteral("nobody.socket")), 0));
-#ifndef Q_OS_WIN
-    QCOMPARE(QFileInfo(socketPath).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther), 0);
-#endif
-    // A sender that connects and says nothing holds nobody up.
-    QLocalSocket silent;
-    silent.connectToServer(socketPath);
-    QVERIFY(silent.waitForConnected(5000));
-
-    // Each refused message is followed by a good one: only the good ones come through.
-    const QString longest = QLatin1Char('/') + QString(HandOverServer::kMaxMessage - 1, QLatin1Char('a'));
-    const QByteArray refused[] = {QByteArray("relative/a.boa"), QByteArray("/a\0b.boa", 8),
-                                  QByteArray("/\xff\xfe.boa"), QByteArray(100000, '/')};
-    QStringList expected;
-    for (const QByteArray& message : refused) {
-        sendRaw(socketPath, message);
-        const QString good = dir.filePath(QString::number(expected.size()) + QStringLiteral(".boa"));
-        QVERIFY(handOver(good, socketPath));
-        expected.append(good);
-        QTRY_COMPARE(requests.size(), expected.size());
-        QCOMPARE(requests.last().first().toString(), good);
-    }
-    QVERIFY(handOver(longest, socketPath));
-    QVERIFY(handOver(QString(), socketPath)); // only to the front
-    QTRY_COMPARE(requests.size(), expected.size() + 2);
-    QCOMPARE(requests.at(expected.size()).first().toString(), longest);
-    QCOMPARE(requests.last().first().toString(), QString());
-}
-
-void tst_commandline::startOpensFileAndHandedFilesWaitForModalBoxes()
-{
-    // Lock and socket in a folder of this test's own.
-    QTemporaryDir dir;
-    const InstanceNames names{dir.filePath(QStringLiteral("bodyastro.lock")), dir.filePath(QStringLiteral("bodyastro.socket"))};
-    const QString ann = writeReading(dir, "ANN", 7, "March");
-    const QString bob = writeReading(dir, "BOB", 1, "January");
-    FakePlatform platform;
-    Program program(platform, names);
-    Session& session = program.session();
-    session.setProcessEnder([] {});
-    QVERIFY(program.start(QDate(2024, 1, 1), 1, ann));
-    QVERIFY(session.resultWindow() && session.resultWindow()->isVisible());
-    QCOMPARE(session.records().signResults.Sun, std::string("Pisces"));
-
-    // A file handed over while a modal box is open is opened once the box has closed.
-    QDialog box;
-    box.setWindowModality(Qt::ApplicationModal);
-    box.show();
-    // The running copy listens once its first window has been drawn.
-    QTRY_VERIFY(handOver(bob, names.handOverName, 0));
-    QTest::qWait(500);
-    QCOMPARE(session.records().signResults.Sun, std::string("Pisces"));
-    box.close();
-    QTRY_COMPARE(session.records().signResults.Sun, std::string("Capricorn"));
-    QVERIFY(platform.messages.isEmpty());
-}
-
-void tst_commandline::defaultNamesAreTheUsersOwn()
-{
-#ifdef Q_OS_WIN
-    const QString lockFolder = QFileInfo(instanceLockPath()).absolutePath();
-    // Not loose in the home folder, where Qt's runtime location points on Windows.
-    QCOMPARE(lockFolder, QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation));
-    // Pipe names are machine-wide: this one carries the user's SID.
-    QVERIFY2(handOverServerName().startsWith(QCoreApplication::applicationName() + QStringLiteral("-S-1-")),
-             qPrintable(handOverServerName()));
-#else
-    // Both in the user's private runtime folder, whatever TMPDIR says.
-    QTemporaryDir runtime;
-    QVERIFY(QFile::setPermissions(runtime.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    const QByteArray saved = qgetenv("XDG_RUNTIME_DIR");
-    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
-    const QString lockFolder = QFileInfo(instanceLockPath()).absolutePath();
-    const QString serverFolder = QFileInfo(handOverServerName()).absolutePath();
-    qputenv("XDG_RUNTIME_DIR", saved);
-    QCOMPARE(lockFolder, runtime.path());
-    QCOMPARE(serverFolder, runtime.path());
-#endif
-}
 
 void tst_commandline::programFolderIsLeftForDocuments()
 {
@@ -161,70 +37,24 @@ void tst_commandline::helpAndVersionAnswerWithoutDisplay_data()
     QTest::addColumn<QString>("option");
     QTest::addColumn<QString>("answer");
     QTest::newRow("help") << "--help" << "[FILE]";
-    QTest::newRow("version") << "--version" << "bodyastro 1.0\n";
+    QTest::newRow("version") << "--version" << QStringLiteral("bodyastro %1\n").arg(QLatin1String(product::kVersion));
 }
 
 void tst_commandline::helpAndVersionAnswerWithoutDisplay()
 {
     QFETCH(QString, option);
     QFETCH(QString, answer);
-    const QString program = qEnvironmentVariable("BODYASTRO_SCRIPTED_EXE");
-    if (program.isEmpty())
-        QSKIP("BODYASTRO_SCRIPTED_EXE is not set");
+    SKIP_WITHOUT_SCRIPTED_PROGRAM();
     // A window system that cannot be reached: any window, or even connecting, would fail.
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.remove(QStringLiteral("DISPLAY"));
     env.remove(QStringLiteral("WAYLAND_DISPLAY"));
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
-    QProcess process;
-    process.setProcessEnvironment(env);
-    process.start(program, {option});
-    QVERIFY(process.waitForFinished(30000));
-    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(process.exitCode(), 0);
+    ScriptedProgram process(env);
+    QVERIFY(process.start({option}));
+    QVERIFY2(process.endsWell(), qPrintable(process.said()));
     const QString out = QString::fromLocal8Bit(process.readAllStandardOutput()).remove(QLatin1Char('\r'));
     QVERIFY2(out.contains(answer), qPrintable(out));
-}
-
-void tst_commandline::laterStartWithFileHandsItOver()
-{
-    const QString program = qEnvironmentVariable("BODYASTRO_SCRIPTED_EXE");
-    if (program.isEmpty())
-        QSKIP("BODYASTRO_SCRIPTED_EXE is not set");
-
-    // A private lock, hand-over socket and settings (and runtime folder, which Qt itself wants).
-    QTemporaryDir home;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("BODYASTRO_TEST_INSTANCE_DIR"), home.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-
-    QTemporaryDir files;
-    const QString ann = writeReading(files, "ANN", 7, "March");
-    const QString bob = writeReading(files, "BOB", 1, "January");
-    QVERIFY(!ann.isEmpty() && !bob.isEmpty());
-
-    QProcess first;
-    QString firstSaid;
-    auto said = [&] { return firstSaid += QString::fromLocal8Bit(first.readAllStandardError()); };
-    first.setProcessEnvironment(env);
-    first.start(program, {ann});
-    QTRY_VERIFY2_WITH_TIMEOUT(said().contains(QStringLiteral("reading: Pisces\n")), qPrintable(firstSaid), 30000);
-
-    // With a file: handed over without a word; the first copy shows it.
-    QProcess second;
-    second.setProcessEnvironment(env);
-    second.start(program, {bob});
-    QVERIFY(second.waitForFinished(30000));
-    QCOMPARE(second.exitStatus(), QProcess::NormalExit);
-    QCOMPARE(second.exitCode(), 0);
-    QCOMPARE(second.readAllStandardError(), QByteArray());
-    QTRY_VERIFY_WITH_TIMEOUT(said().contains(QStringLiteral("reading: Capricorn\n")), 30000);
-
-    QCOMPARE(first.state(), QProcess::Running);
-    QVERIFY2(!said().contains(QStringLiteral("message: ")), qPrintable(firstSaid));
-    first.kill();
-    first.waitForFinished(30000);
 }
 
 QTEST_MAIN(tst_commandline)

@@ -13,14 +13,10 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 
-class tst_input : public QObject {
+class tst_input : public FixtureTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase() { prepareGuiTestEnvironment(); }
-    void init() { m_fx = std::make_unique<GuiFixture>(); }
-    void cleanup() { m_fx.reset(); }
-
     void startsWithFilledListsAndNothingTicked();
     void keyFilterCapitalisesAndRejects();
     void pastedAndDroppedTextObeyTheKeyRule();
@@ -49,13 +45,11 @@ private:
         entries.ticks = {sun, opposite, ascending};
         m_fx->fillEntries(entries);
     }
-
-    std::unique_ptr<GuiFixture> m_fx;
 };
 
 void tst_input::startsWithFilledListsAndNothingTicked()
 {
-    QCOMPARE(m_fx->input()->windowTitle(), QStringLiteral("Corvane Body Astrology v1.0"));
+    QCOMPARE(m_fx->input()->windowTitle(), expectedCaption());
     auto* date = w<QComboBox>("cmbDate");
     auto* month = w<QComboBox>("cmbMonth");
     auto* year = w<QComboBox>("cmbYear");
@@ -295,7 +289,7 @@ void tst_input::openRefusesWrongEndingsAndKeepsEntriesOnBadFiles()
     QTest::mouseClick(open, Qt::LeftButton);
     QCOMPARE(m_fx->platform.openDialogs.size(), 1);
     QCOMPARE(m_fx->platform.openDialogs.first().title, QStringLiteral("Select the source file"));
-    QCOMPARE(m_fx->platform.openDialogs.first().filter, QStringLiteral("Corvane Body Astrology (*.boa)"));
+    QCOMPARE(m_fx->platform.openDialogs.first().filter, expectedReadingFilter());
     QVERIFY(m_fx->platform.messages.isEmpty());
 
     // The ending test is case-sensitive and needs no dot.

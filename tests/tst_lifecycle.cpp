@@ -1,14 +1,12 @@
 // Ending the program, and the real program refusing to run twice.
 #include "tests/common/guitest.h"
+#include "tests/common/scriptedprogram.h"
 #include "ui/about/frmabout.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QDeadlineTimer>
 #include <QProcess>
-#include <QScopeGuard>
-
-#include <algorithm>
 
 #ifdef Q_OS_UNIX
 #include <pwd.h>
@@ -91,77 +89,115 @@ void TestLifecycle::secondCopyStepsAside_data()
     QTest::newRow("second user") << true;
 }
 
+#ifdef Q_OS_UNIX
+namespace {
+
+// A second user, made for the test where it can be (as root, with useradd) and removed after.
+class SecondUser {
+public:
+    SecondUser()
+    {
+        m_made = ::geteuid() == 0 && !::getpwnam(kName)
+                 && QProcess::execute("useradd", {"--system", "--no-create-home", kName}) == 0;
+        const passwd* user = ::getpwnam(kName);
+        if (!user || ::geteuid() != 0)
+            return;
+        m_uid = user->pw_uid;
+        m_gid = user->pw_gid;
+        m_asUser = QStringList{"setpriv", QStringLiteral("--reuid=%1").arg(m_uid),
+                               QStringLiteral("--regid=%1").arg(m_gid), "--clear-groups", "--"};
+    }
+    ~SecondUser()
+    {
+        if (m_made)
+            QProcess::execute("userdel", {kName});
+    }
+    bool exists() const { return !m_asUser.isEmpty(); }
+    // The command prefix that runs a program as this user.
+    QStringList asUser() const { return m_asUser; }
+    // The temporary folder may be private to the first user (mktemp -d makes it so): the
+    // second user's home goes into the first base that user can reach.
+    QString reachableBase() const
+    {
+        for (const QString& base : {QDir::tempPath(), QStringLiteral("/tmp"), QStringLiteral("/var/tmp")}) {
+            if (QProcess::execute(m_asUser.first(), m_asUser.mid(1) + QStringList{"test", "-x", base}) == 0)
+                return base;
+        }
+        return QString();
+    }
+    bool give(const QString& path) const { return ::chown(QFile::encodeName(path).constData(), m_uid, m_gid) == 0; }
+
+private:
+    static constexpr char kName[] = "bodyastro-test";
+    bool m_made = false;
+    uid_t m_uid = 0;
+    gid_t m_gid = 0;
+    QStringList m_asUser;
+};
+
+} // namespace
+#endif
+
+// The lock file names the process that holds it (-1: none, never a process that ended).
+static qint64 lockHolder(const QString& lockPath)
+{
+    QFile lock(lockPath);
+    bool named = false;
+    const qint64 pid = lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong(&named) : 0;
+    return named ? pid : -1;
+}
+
+// The program takes the lock at once; one that ended instead fails at once. Empty when it took
+// it, else what happened.
+static QString lockNotTaken(ScriptedProgram& process, const QString& lockPath, int patience)
+{
+    QDeadlineTimer deadline(patience);
+    while (lockHolder(lockPath) != process.processId()) {
+        if (process.state() != QProcess::Running || deadline.hasExpired()) {
+            const QString state = process.state() == QProcess::Running
+                                      ? QStringLiteral("still running after %1 ms").arg(patience)
+                                      : QStringLiteral("ended with status %1").arg(process.exitCode());
+            return QStringLiteral("%1 did not take the lock, %2; its output: %3")
+                .arg(process.describe(), state, process.said());
+        }
+        process.waitForFinished(20);
+    }
+    return QString();
+}
+
 void TestLifecycle::secondCopyStepsAside()
 {
     QFETCH(bool, asSecondUser);
-    QString program = qEnvironmentVariable("BODYASTRO_SCRIPTED_EXE");
-    if (program.isEmpty())
-        QSKIP("BODYASTRO_SCRIPTED_EXE is not set");
-    QStringList command{program};
-
+    SKIP_WITHOUT_SCRIPTED_PROGRAM();
+    QStringList command{ScriptedProgram::path()};
     QString homeBase = QDir::tempPath();
 #ifdef Q_OS_UNIX
-    const char userName[] = "bodyastro-test";
-    const bool made = asSecondUser && ::geteuid() == 0 && !::getpwnam(userName)
-                      && QProcess::execute("useradd", {"--system", "--no-create-home", userName}) == 0;
-    const auto removeUser = qScopeGuard([&] {
-        if (made)
-            QProcess::execute("userdel", {userName});
-    });
-    QStringList asUser;
-    uid_t uid = 0;
-    gid_t gid = 0;
+    SecondUser user;
     if (asSecondUser) {
-        const passwd* user = ::getpwnam(userName);
-        if (!user || ::geteuid() != 0)
+        if (!user.exists())
             QSKIP("no second user: making one needs root and useradd");
-        uid = user->pw_uid;
-        gid = user->pw_gid;
-        asUser = QStringList{"setpriv", QStringLiteral("--reuid=%1").arg(uid), QStringLiteral("--regid=%1").arg(gid),
-                             "--clear-groups", "--"};
-        // The temporary folder may be private to this user (mktemp -d makes it so): the second
-        // user's home goes into the first one that user can reach.
-        const QStringList bases{homeBase, QStringLiteral("/tmp"), QStringLiteral("/var/tmp")};
-        const auto reachable = std::find_if(bases.begin(), bases.end(), [&](const QString& base) {
-            return QProcess::execute(asUser.first(), asUser.mid(1) + QStringList{"test", "-x", base}) == 0;
-        });
-        if (reachable == bases.end())
-            QSKIP(qPrintable("the second user can reach none of " + bases.join(", ")));
-        homeBase = *reachable;
+        homeBase = user.reachableBase();
+        if (homeBase.isEmpty())
+            QSKIP("the second user can reach none of the temporary folders");
     }
 #else
     if (asSecondUser)
         QSKIP("needs Unix users");
 #endif
-    // A private home, settings and runtime folder: real settings and locks stay untouched.
-    QTemporaryDir home(homeBase + QStringLiteral("/bodyastro-XXXXXX"));
+    PrivateHome home(homeBase);
     QVERIFY(home.isValid());
-    const QString runtime = home.filePath(QStringLiteral("run"));
-    QVERIFY(QDir(home.path()).mkdir(QStringLiteral("run")));
-    QVERIFY(QFile::setPermissions(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 #ifdef Q_OS_UNIX
     if (asSecondUser) {
         // A copy of the program in the user's home, wherever the build folder is.
-        QVERIFY(QFile::copy(program, home.filePath(QStringLiteral("bodyastro"))));
-        program = home.filePath(QStringLiteral("bodyastro"));
-        for (const QString& path : {home.path(), runtime, program})
-            QCOMPARE(::chown(QFile::encodeName(path).constData(), uid, gid), 0);
-        command = asUser + QStringList{program};
+        const QString program = home.path() + QStringLiteral("/bodyastro");
+        QVERIFY(QFile::copy(command.first(), program));
+        for (const QString& path : {home.path(), home.runtime(), program})
+            QVERIFY(user.give(path));
+        command = user.asUser() + QStringList{program};
     }
 #endif
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("HOME"), home.path());
-    env.insert(QStringLiteral("TMPDIR"), home.path());
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
-    env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
-    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    // Windows ignores the variables above: the lock, socket and settings are named outright.
-    env.insert(QStringLiteral("BODYASTRO_TEST_INSTANCE_DIR"), runtime);
-
     // A lock that cannot be read, left by someone else: it must not keep the program out.
-    // The test program takes the real program's name, and so its lock.
-    const QString lockPath = QDir(runtime).filePath(QStringLiteral("bodyastro.lock"));
+    const QString lockPath = home.lockPath();
     QVERIFY(QFile(lockPath).open(QIODevice::WriteOnly));
     // Unreadable; on Windows, which has no such permission, read-only.
     QVERIFY(QFile::setPermissions(lockPath, QFile::Permissions()) || QFile::setPermissions(lockPath, QFile::ReadOwner));
@@ -169,70 +205,38 @@ void TestLifecycle::secondCopyStepsAside()
     if (::geteuid() == 0 && !asSecondUser)
         QCOMPARE(::chown(QFile::encodeName(lockPath).constData(), 65534, 65534), 0);
 #endif
-
-    auto start = [&](QProcess& process, const QProcessEnvironment& environment) {
-        process.setProcessEnvironment(environment);
-        process.start(command.first(), command.mid(1));
-        return process.waitForStarted();
-    };
-    // The lock file names the process that holds it (-1: none, never a process that ended).
-    auto lockHolder = [&] {
-        QFile lock(lockPath);
-        bool named = false;
-        const qint64 pid = lock.open(QIODevice::ReadOnly) ? lock.readLine().trimmed().toLongLong(&named) : 0;
-        return named ? pid : -1;
-    };
-
-    // The program takes the lock at once; one that ended instead fails the test at once.
     const int patience = 15000;
-    auto takesLock = [&](QProcess& process) {
-        QDeadlineTimer deadline(patience);
-        while (lockHolder() != process.processId()) {
-            if (process.state() != QProcess::Running || deadline.hasExpired())
-                return false;
-            process.waitForFinished(20);
-        }
-        return true;
-    };
-    auto lockNotTaken = [&](QProcess& process) {
-        const QString state = process.state() == QProcess::Running
-                                  ? QStringLiteral("still running after %1 ms").arg(patience)
-                                  : QStringLiteral("ended with status %1").arg(process.exitCode());
-        return QStringLiteral("%1 did not take the lock, %2; its output: %3")
-            .arg(command.join(' '), state, QString::fromLocal8Bit(process.readAllStandardError()));
-    };
-
-    QProcess first;
-    QVERIFY(start(first, env));
-    QVERIFY2(takesLock(first), qPrintable(lockNotTaken(first)));
+    ScriptedProgram first(home.environment(), command);
+    QVERIFY(first.start());
+    const QString firstRefused = lockNotTaken(first, lockPath, patience);
+    QVERIFY2(firstRefused.isEmpty(), qPrintable(firstRefused));
 
     // Another temporary folder or user name does not make a second copy welcome.
-    QProcessEnvironment elsewhere = env;
-    elsewhere.insert(QStringLiteral("TMPDIR"), runtime);
+    QProcessEnvironment elsewhere = home.environment();
+    elsewhere.insert(QStringLiteral("TMPDIR"), home.runtime());
     elsewhere.insert(QStringLiteral("USER"), QStringLiteral("someone-else"));
-    QProcess second;
-    QVERIFY(start(second, elsewhere));
+    ScriptedProgram second(elsewhere, command);
+    QVERIFY(second.start());
     QVERIFY(second.waitForFinished(patience));
     QCOMPARE(second.exitStatus(), QProcess::NormalExit);
     // Its only message; nothing else was asked or shown.
-    const QString told = QString::fromLocal8Bit(second.readAllStandardError());
+    const QString told = second.said();
     QCOMPARE(told.count(QStringLiteral("message: ")), 1);
     QVERIFY2(told.contains(QStringLiteral("message: Application is already running\n")), qPrintable(told));
 
     QCOMPARE(first.state(), QProcess::Running);
-    QCOMPARE(lockHolder(), first.processId());
-    QVERIFY(!first.readAllStandardError().contains("message: "));
+    QCOMPARE(lockHolder(lockPath), first.processId());
+    QVERIFY(!first.said().contains(QStringLiteral("message: ")));
 
     // A copy that was killed leaves its lock behind; it must not keep the next one out.
     first.kill();
     QVERIFY(first.waitForFinished(patience));
-    QProcess third;
-    QVERIFY(start(third, env));
-    QVERIFY2(takesLock(third), qPrintable(lockNotTaken(third)));
+    ScriptedProgram third(home.environment(), command);
+    QVERIFY(third.start());
+    const QString thirdRefused = lockNotTaken(third, lockPath, patience);
+    QVERIFY2(thirdRefused.isEmpty(), qPrintable(thirdRefused));
     QCOMPARE(third.state(), QProcess::Running);
-    QVERIFY(!third.readAllStandardError().contains("message: "));
-    third.kill();
-    third.waitForFinished(patience);
+    QVERIFY(!third.said().contains(QStringLiteral("message: ")));
 }
 
 QTEST_MAIN(TestLifecycle)

@@ -1,3 +1,4 @@
+#include "core/product.h"
 #include "tests/common/guitest.h"
 #include "storage/readingfile.h"
 #include "ui/result/printing.h"
@@ -69,13 +70,7 @@ namespace {
 
 BirthDetails annDetails()
 {
-    BirthDetails details;
-    details.Name = "ANN";
-    details.Day = 7;
-    details.Month = "March";
-    details.Year = 1990;
-    details.Time = "8am-10am";
-    return details;
+    return BirthDetails{"ANN", 7, "March", 1990, "8am-10am"};
 }
 
 // The stored form of one line worked out by hand: every byte raised by 62, then CR LF.
@@ -276,9 +271,9 @@ private slots:
         saveReadingAs(annDetails(), platform, nullptr);
 
         QCOMPARE(platform.saveDialogs.size(), 2);
-        QCOMPARE(platform.saveDialogs.at(1).title, QString("Corvane Body Astrology"));
-        QCOMPARE(platform.saveDialogs.at(1).filter, QString("Corvane Body Astrology (*.boa)"));
-        QCOMPARE(platform.saveDialogs.at(1).defaultSuffix, QString("boa"));
+        QCOMPARE(platform.saveDialogs.at(1).title, QString(product::kName));
+        QCOMPARE(platform.saveDialogs.at(1).filter, expectedReadingFilter());
+        QCOMPARE(platform.saveDialogs.at(1).defaultSuffix, QString(product::kReadingSuffix));
         QVERIFY(platform.messages.isEmpty());
         QCOMPARE(readAll(path), raised("ANN") + raised("7") + raised("March") + raised("1990") + raised("8am-10am"));
         QCOMPARE(QDir(dir.path()).entryList(QDir::NoDotAndDotDot | QDir::AllEntries), QStringList("ann.boa"));

@@ -97,14 +97,10 @@ void checkBlock(const QTextDocument* document, QTextCursor& from, const QString&
 
 } // namespace
 
-class tst_result : public QObject {
+class tst_result : public FixtureTest {
     Q_OBJECT
 
 private slots:
-    void initTestCase();
-    void init();
-    void cleanup();
-
     void workedExample();
     void capricornNewYear();
     void onlyTickedTabsOpen_data();
@@ -131,24 +127,7 @@ private:
     {
         return child<QLabel>(window, name)->property("pictureNumber").toInt();
     }
-
-    std::unique_ptr<GuiFixture> m_fx;
 };
-
-void tst_result::initTestCase()
-{
-    prepareGuiTestEnvironment();
-}
-
-void tst_result::init()
-{
-    m_fx = std::make_unique<GuiFixture>();
-}
-
-void tst_result::cleanup()
-{
-    m_fx.reset();
-}
 
 void tst_result::workedExample()
 {

@@ -6,12 +6,13 @@
 set -uo pipefail
 program=$1
 command -v Xvfb >/dev/null && command -v xdotool >/dev/null || { echo "Xvfb/xdotool missing"; exit 77; }
+source "$(dirname "$0")/common/gui.sh"
 
 sandbox=$(mktemp -d)
 pid="" xvfb=""
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    stop_xvfb
     rm -rf "$sandbox"
 }
 trap cleanup EXIT
@@ -27,36 +28,22 @@ fail() {
     exit 1
 }
 
-source "$(dirname "$0")/xvfb.sh"
+load_product "$(dirname "$program")"
 start_xvfb
-
 # A private home: first start, no settings or lock of the user's.
-export HOME=$sandbox XDG_CONFIG_HOME=$sandbox/config XDG_RUNTIME_DIR=$sandbox/run TMPDIR=$sandbox
-mkdir -p "$XDG_RUNTIME_DIR" && chmod 700 "$XDG_RUNTIME_DIR"
+private_home
 export QT_QPA_PLATFORM=xcb
-
-# Up to 30 s, for a sanitizer build on a busy machine; a program that ended is reported at once.
-wait_for_window() {
-    for _ in $(seq 1 300); do
-        ids=$(xdotool search --onlyvisible --name '^Corvane Body Astrology v1\.0$' 2>/dev/null)
-        [ -n "$ids" ] && { echo "$ids" | head -n 1; return 0; }
-        kill -0 "$pid" 2>/dev/null || return 1
-        sleep 0.1
-    done
-    return 1
-}
 
 "$program" >"$sandbox/program.log" 2>&1 &
 pid=$!
 
-if ! input=$(wait_for_window); then
+if ! input=$(wait_for_window "$caption_pattern" "" "$pid"); then
     kill -0 "$pid" 2>/dev/null && fail "the input window did not appear within 30 s"
     wait "$pid"
     fail "the program ended (status $?) before its window appeared"
 fi
 echo "input window: $input"
-xdotool windowactivate --sync "$input" 2>/dev/null || xdotool windowfocus --sync "$input"
-sleep 0.3
+focus_window "$input"
 # xclip stands for another program that holds the clipboard.
 have_xclip=$(command -v xclip)
 set_clipboard() { printf '%s' "$1" | xclip -selection clipboard -i >/dev/null 2>&1; sleep 0.2; }
@@ -73,21 +60,11 @@ xdotool key --delay 50 Tab Tab Tab Tab Tab space
 # The access key of "Find My &Body Astrology Result".
 xdotool key alt+b
 
-result=""
-for _ in $(seq 1 300); do
-    ids=$(xdotool search --onlyvisible --name '^Corvane Body Astrology v1\.0$' 2>/dev/null)
-    if [ -n "$ids" ] && ! echo "$ids" | grep -qx "$input"; then
-        result=$(echo "$ids" | head -n 1)
-        break
-    fi
-    sleep 0.1
-done
-[ -n "$result" ] || fail "the result window did not replace the input window"
+result=$(wait_for_window "$caption_pattern" "$input") && wait_until_hidden "$caption_pattern" "$input" ||
+    fail "the result window did not replace the input window"
 echo "result window: $result"
 kill -0 "$pid" 2>/dev/null || fail "the program ended early"
-
-xdotool windowactivate --sync "$result" 2>/dev/null || xdotool windowfocus --sync "$result"
-sleep 0.3
+focus_window "$result"
 
 if [ -n "$have_xclip" ]; then
     # The mouse across the text box of the tab on show.
@@ -106,16 +83,7 @@ if [ -n "$have_xclip" ]; then
     [ -z "$(clipboard)" ] || fail "text from the reading stayed on the clipboard"
     echo "clipboard checks passed"
 fi
-# File > Exit through the menu's access keys.
-xdotool key alt+f
-sleep 0.3
-xdotool key x
-
-for _ in $(seq 1 300); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
+exit_by_menu "$pid" || fail "File > Exit did not end the program"
 wait "$pid"
 status=$?
 pid=""

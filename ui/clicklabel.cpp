@@ -38,13 +38,7 @@ protected:
             m_pressed = static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton;
             break;
         case QEvent::MouseButtonRelease:
-            if (m_pressed) {
-                m_pressed = false;
-                auto* mouse = static_cast<QMouseEvent*>(event);
-                // Like a button: releasing outside the label cancels the click.
-                if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->pos()))
-                    m_action();
-            }
+            released(label, static_cast<QMouseEvent*>(event));
             break;
         case QEvent::KeyPress:
             // Return, Enter and Space open the link, and go no further (a dialog's default
@@ -56,14 +50,7 @@ protected:
             break;
         case QEvent::Paint:
             if (label->hasFocus() && !m_painting) {
-                // The label paints itself first; the dotted focus frame goes on top, in the
-                // label's own text colour so that it shows on the dark background.
-                m_painting = true;
-                QCoreApplication::sendEvent(label, event);
-                m_painting = false;
-                QPainter painter(label);
-                painter.setPen(QPen(label->palette().color(QPalette::WindowText), 1, Qt::DotLine));
-                painter.drawRect(label->rect().adjusted(0, 0, -1, -1));
+                paintWithFocusFrame(label, event);
                 return true;
             }
             break;
@@ -74,6 +61,28 @@ protected:
     }
 
 private:
+    void released(QLabel* label, QMouseEvent* mouse)
+    {
+        if (!m_pressed)
+            return;
+        m_pressed = false;
+        // Like a button: releasing outside the label cancels the click.
+        if (mouse->button() == Qt::LeftButton && label->rect().contains(mouse->pos()))
+            m_action();
+    }
+
+    // The label paints itself first; the dotted focus frame goes on top, in the label's own
+    // text colour so that it shows on the dark background.
+    void paintWithFocusFrame(QLabel* label, QEvent* event)
+    {
+        m_painting = true;
+        QCoreApplication::sendEvent(label, event);
+        m_painting = false;
+        QPainter painter(label);
+        painter.setPen(QPen(label->palette().color(QPalette::WindowText), 1, Qt::DotLine));
+        painter.drawRect(label->rect().adjusted(0, 0, -1, -1));
+    }
+
     std::function<void()> m_action;
     bool m_pressed = false;
     bool m_painting = false;

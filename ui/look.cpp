@@ -1,7 +1,8 @@
 #include "ui/look.h"
 
+#include "ui/compat.h"
+
 #include <QAction>
-#include <QFontDatabase>
 #include <QIconEngine>
 #include <QPainter>
 #include <QMainWindow>
@@ -35,22 +36,9 @@ namespace {
 
 // The pre-rendered sizes, each decoded only when something asks for it: QIcon::addFile
 // decodes every file as it is added, which start-up would pay for sizes nobody shows.
-class ProgramIconEngine : public QIconEngine {
+class ProgramIconEngine : public compat::SizedIconEngine {
 public:
     QIconEngine* clone() const override { return new ProgramIconEngine(*this); }
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return sizes(); }
-#else
-    // Qt 5 asks for the sizes through the hook.
-    void virtual_hook(int id, void* data) override
-    {
-        if (id == QIconEngine::AvailableSizesHook) {
-            static_cast<QIconEngine::AvailableSizesArgument*>(data)->sizes = sizes();
-            return;
-        }
-        QIconEngine::virtual_hook(id, data);
-    }
-#endif
     QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
     {
         const int side = kIconSizes[bestIndex(size)];
@@ -72,8 +60,8 @@ public:
         painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
     }
 
-private:
-    static QList<QSize> sizes()
+protected:
+    QList<QSize> sizes() const override
     {
         QList<QSize> all;
         for (int side : kIconSizes)
@@ -90,6 +78,8 @@ private:
         }
         return kIconCount - 1;
     }
+
+private:
     QPixmap m_loaded[kIconCount];
 };
 
@@ -187,11 +177,7 @@ QString faceFamily()
         const QString verdana = QStringLiteral("Verdana");
         const QString dejaVu = QStringLiteral("DejaVu Sans");
         // The plain list: hasFamily() would look for aliases of the missing family too.
-#if QT_VERSION >= QT_VERSION_CHECK(6, 0, 0)
-        const QStringList families = QFontDatabase::families();
-#else
-        const QStringList families = QFontDatabase().families();
-#endif
+        const QStringList families = compat::fontFamilies();
         const bool useDejaVu =
             !families.contains(verdana, Qt::CaseInsensitive) && families.contains(dejaVu, Qt::CaseInsensitive);
         return useDejaVu ? dejaVu : verdana;

@@ -1,5 +1,7 @@
 #include "ui/platform.h"
 
+#include "core/product.h"
+
 #include <QAbstractPrintDialog>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -8,12 +10,12 @@
 
 QString applicationTitle()
 {
-    return QStringLiteral("Corvane Body Astrology");
+    return QString::fromLatin1(product::kName);
 }
 
 QString windowCaption()
 {
-    return QStringLiteral("Corvane Body Astrology v1.0");
+    return QString::fromLatin1(product::kCaption);
 }
 
 QMessageBox::StandardButton QtPlatform::showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,

@@ -40,7 +40,7 @@ public:
     void openUrl(const QUrl& url) override;
 };
 
-// "Corvane Body Astrology": the title of every message box.
+// The product's name ("Corvane Body Astrology"): the title of every message box.
 QString applicationTitle();
-// "Corvane Body Astrology v1.0": the caption of every window.
+// The name and version ("Corvane Body Astrology v1.0"): the caption of every window.
 QString windowCaption();

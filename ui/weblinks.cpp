@@ -2,7 +2,6 @@
 
 #include "ui/platform.h"
 
-#include <QLabel>
 #include <QRandomGenerator>
 #include <QUrl>
 
@@ -48,17 +47,4 @@ void openWebPage(Platform& platform, WebPage page)
 int drawPromotionNumber(QRandomGenerator& random)
 {
     return static_cast<int>(random.bounded(1, 7));
-}
-
-void ChoosePromotionLabel(QWidget* inputWindow, int draw)
-{
-    const bool cobrand = draw % 2 != 0;
-    auto* front = inputWindow->findChild<QLabel*>(cobrand ? QStringLiteral("lblCobrand") : QStringLiteral("lblFullBrand"));
-    auto* behind = inputWindow->findChild<QLabel*>(cobrand ? QStringLiteral("lblFullBrand") : QStringLiteral("lblCobrand"));
-    if (!front || !behind)
-        return;
-    front->raise();
-    front->show();
-    // Hidden as well as covered, so that neither Tab nor a screen reader finds it.
-    behind->hide();
 }

@@ -1,11 +1,11 @@
-// The web pages the program sends the user to, and the promotional label shown at start-up.
+// The web pages the program sends the user to, and the draw that picks the promotional label
+// shown at start-up.
 #pragma once
 
 #include <QString>
 
 class Platform;
 class QRandomGenerator;
-class QWidget;
 
 // The six web pages the program knows.
 enum class WebPage { ProductHelp, ProductUpdate, MakerHome, FullBranding, CoBranding, Donation };
@@ -19,6 +19,3 @@ void openWebPage(Platform& platform, WebPage page);
 
 // A whole number from 1 to 6, each equally likely.
 int drawPromotionNumber(QRandomGenerator& random);
-// Brings the input window's co-branding label (odd draw) or full-branding label (even draw)
-// to the front; the two share one rectangle, so only the front one is seen and clicked.
-void ChoosePromotionLabel(QWidget* inputWindow, int draw);

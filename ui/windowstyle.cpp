@@ -1,6 +1,9 @@
 #include "ui/windowstyle.h"
 
+#include "ui/about/frmabout.h"
+#include "ui/compat.h"
 #include "ui/look.h"
+#include "ui/workingwindow.h"
 
 #include <QAbstractItemView>
 #include <QAbstractScrollArea>
@@ -17,6 +20,8 @@
 #include <QTabBar>
 #include <QTabWidget>
 
+#include <memory>
+
 namespace {
 
 // The program uses a handful of colour sets; beyond this, palettes are passed on unchanged.
@@ -26,15 +31,6 @@ constexpr int kArrowWidth = 14;
 constexpr int kIndicatorSide = 13;
 const QColor kPressedGrey{0xC0, 0xC0, 0xC0};
 
-QString currentStyleName()
-{
-#if QT_VERSION >= QT_VERSION_CHECK(6, 1, 0)
-    return QApplication::style()->name();
-#else
-    return QApplication::style()->objectName();
-#endif
-}
-
 // Whether the widget belongs to one of the program's own windows; a list's pop-up counts as
 // part of the window of its list.
 bool inProgramWindow(const QWidget* widget)
@@ -42,9 +38,7 @@ bool inProgramWindow(const QWidget* widget)
     for (; widget; widget = widget->parentWidget()) {
         if (!widget->isWindow())
             continue;
-        const QString name = widget->objectName();
-        if (name == QLatin1String("frmMain") || name == QLatin1String("frmDisplay") ||
-            name == QLatin1String("frmAbout"))
+        if (qobject_cast<const WorkingWindow*>(widget) || qobject_cast<const frmAbout*>(widget))
             return true;
         if (widget->windowType() != Qt::Popup)
             return false;
@@ -86,58 +80,86 @@ QPalette popupPalette()
     return palette;
 }
 
+// The option with its palette replaced, as a copy of the option's own type. Only the types the
+// wrapped style is handed are known; another type is left as it came. The copy is held with
+// its own type's deleter: QStyleOption's destructor is not virtual.
+using OptionCopy = std::unique_ptr<QStyleOption, void (*)(QStyleOption*)>;
+
+template <typename Option>
+bool copyWithPalette(const QStyleOption& option, const QPalette& palette, OptionCopy& copy)
+{
+    if (option.type != Option::Type || option.version != Option::Version)
+        return false;
+    copy = OptionCopy(new Option(static_cast<const Option&>(option)),
+                      [](QStyleOption* made) { delete static_cast<Option*>(made); });
+    copy->palette = palette;
+    return true;
+}
+
+template <typename... Options>
+OptionCopy copyOf(const QStyleOption& option, const QPalette& palette)
+{
+    OptionCopy copy(nullptr, [](QStyleOption*) {});
+    static_cast<void>((copyWithPalette<Options>(option, palette, copy) || ...));
+    return copy;
+}
+
+// The desktop's window colour in the palette, for the widgets that keep the desktop's outlines.
+QPalette withDesktopOutline(const QPalette& palette, const QWidget* widget)
+{
+    QPalette outlined = palette;
+    const QPalette desktop = QApplication::palette(widget);
+    for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+        outlined.setBrush(g, QPalette::Window, desktop.brush(g, QPalette::Window));
+    return outlined;
+}
+
 } // namespace
 
-// Puts the shared palette into the option for one draw call and the caller's back afterwards.
+// The option to hand the wrapped style for one draw call: a copy carrying the shared palette
+// with the same colours, or the caller's own where that is already the shared one.
 class WindowStyle::SharedPalette {
 public:
     SharedPalette(const WindowStyle* style, const QStyleOption* option, const QWidget* widget)
-        : m_option(const_cast<QStyleOption*>(option))
+        : m_option(option)
     {
-        if (!m_option)
+        if (!option)
             return;
-        const QPalette::ColorGroup group = m_option->palette.currentColorGroup();
-        QPalette outlined;
-        const QPalette* palette = &m_option->palette;
-        if (keepsDesktopOutline(widget)) {
-            outlined = *palette;
-            const QPalette desktop = QApplication::palette(widget);
-            for (QPalette::ColorGroup g : {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
-                outlined.setBrush(g, QPalette::Window, desktop.brush(g, QPalette::Window));
-            palette = &outlined;
-        }
-        const QPalette* shared = style->sharedPalette(*palette);
-        if (!shared)
-            shared = palette;
-        if (shared == &m_option->palette)
+        const bool outlined = keepsDesktopOutline(widget);
+        const QPalette own = outlined ? withDesktopOutline(option->palette, widget) : option->palette;
+        const QPalette* shared = style->sharedPalette(own);
+        if (!shared && !outlined)
             return;
-        m_saved = m_option->palette;
-        m_option->palette = *shared;
-        m_option->palette.setCurrentColorGroup(group);
-        m_swapped = true;
+        QPalette palette = shared ? *shared : own;
+        palette.setCurrentColorGroup(option->palette.currentColorGroup());
+        m_copy = copyOf<QStyleOptionButton, compat::NewestTabOption, QStyleOptionTab, QStyleOptionMenuItem,
+                        QStyleOptionFrame, QStyleOptionProgressBar, QStyleOptionToolBox,
+                        compat::NewestHeaderOption, QStyleOptionHeader, QStyleOptionDockWidget,
+                        QStyleOptionViewItem, QStyleOptionTabWidgetFrame, QStyleOptionTabBarBase,
+                        QStyleOptionRubberBand, QStyleOptionToolBar, QStyleOptionFocusRect, QStyleOptionSlider,
+                        QStyleOptionSpinBox, QStyleOptionToolButton, QStyleOptionComboBox, QStyleOptionTitleBar,
+                        QStyleOptionGroupBox, QStyleOptionSizeGrip, QStyleOptionComplex, QStyleOption>(*option,
+                                                                                                      palette);
+        if (m_copy)
+            m_option = m_copy.get();
     }
-    ~SharedPalette()
-    {
-        if (m_swapped)
-            m_option->palette = m_saved;
-    }
-    SharedPalette(const SharedPalette&) = delete;
-    SharedPalette& operator=(const SharedPalette&) = delete;
+
+    const QStyleOption* option() const { return m_option; }
+    const QStyleOptionComplex* complex() const { return static_cast<const QStyleOptionComplex*>(m_option); }
 
 private:
-    QStyleOption* m_option;
-    QPalette m_saved;
-    bool m_swapped = false;
+    const QStyleOption* m_option;
+    OptionCopy m_copy{nullptr, [](QStyleOption*) {}};
 };
 
 WindowStyle::WindowStyle()
-    : QProxyStyle(currentStyleName())
+    : QProxyStyle(compat::styleName(QApplication::style()))
 {
 }
 
 void WindowStyle::install()
 {
-    if (!dynamic_cast<WindowStyle*>(QApplication::style()))
+    if (!qobject_cast<WindowStyle*>(QApplication::style()))
         QApplication::setStyle(new WindowStyle);
 }
 
@@ -183,6 +205,27 @@ void WindowStyle::polish(QWidget* widget)
     }
 }
 
+void WindowStyle::drawFlatCheckBox(const QStyleOption* option, QPainter* painter) const
+{
+    const QRect r = option->rect;
+    drawFlatBox(painter, r, look::kDarkBrown, look::kLightGrey);
+    if (!(option->state & (State_On | State_NoChange)))
+        return;
+    // A tick drawn to the size of the square inside the frame.
+    const QRect inside = r.adjusted(1, 1, -1, -1);
+    painter->save();
+    painter->setRenderHint(QPainter::Antialiasing);
+    painter->translate(inside.topLeft());
+    painter->scale(inside.width() / 12.0, inside.height() / 12.0);
+    QPainterPath tick(QPointF(2.5, 6.2));
+    tick.lineTo(5, 8.7);
+    tick.lineTo(9.8, 3.3);
+    painter->setPen(QPen(look::kLightGrey, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
+    painter->setBrush(Qt::NoBrush);
+    painter->drawPath(tick);
+    painter->restore();
+}
+
 void WindowStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
                                 const QWidget* widget) const
 {
@@ -192,79 +235,75 @@ void WindowStyle::drawPrimitive(PrimitiveElement element, const QStyleOption* op
         return;
     }
     if (element == PE_IndicatorCheckBox && is<QCheckBox>(widget)) {
-        const QRect r = option->rect;
-        drawFlatBox(painter, r, look::kDarkBrown, look::kLightGrey);
-        if (option->state & (State_On | State_NoChange)) {
-            // A tick drawn to the size of the square inside the frame.
-            const QRect inside = r.adjusted(1, 1, -1, -1);
-            painter->save();
-            painter->setRenderHint(QPainter::Antialiasing);
-            painter->translate(inside.topLeft());
-            painter->scale(inside.width() / 12.0, inside.height() / 12.0);
-            QPainterPath tick(QPointF(2.5, 6.2));
-            tick.lineTo(5, 8.7);
-            tick.lineTo(9.8, 3.3);
-            painter->setPen(QPen(look::kLightGrey, 1.8, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-            painter->setBrush(Qt::NoBrush);
-            painter->drawPath(tick);
-            painter->restore();
-        }
+        drawFlatCheckBox(option, painter);
         return;
     }
     if ((element == PE_PanelMenuBar || element == PE_FrameMenu) && is<QMenuBar>(widget)) {
         painter->fillRect(option->rect, look::kDarkBrown);
         return;
     }
-    SharedPalette shared(this, option, widget);
-    QProxyStyle::drawPrimitive(element, option, painter, widget);
+    const SharedPalette shared(this, option, widget);
+    QProxyStyle::drawPrimitive(element, shared.option(), painter, widget);
 }
 
 void WindowStyle::drawControl(ControlElement element, const QStyleOption* option, QPainter* painter,
                               const QWidget* widget) const
 {
+    if (drawFlatControl(element, option, painter, widget))
+        return;
+    const SharedPalette shared(this, option, widget);
+    QProxyStyle::drawControl(element, shared.option(), painter, widget);
+}
+
+bool WindowStyle::drawFlatControl(ControlElement element, const QStyleOption* option, QPainter* painter,
+                                  const QWidget* widget) const
+{
     switch (element) {
     case CE_PushButtonBevel:
     case CE_PushButton:
-        if (is<QPushButton>(widget)) {
-            const bool focused = option->state & State_HasFocus;
-            const QColor face = (option->state & State_Sunken) ? kPressedGrey : look::kLightGrey;
-            drawFlatBox(painter, option->rect, face, focused ? QColor(Qt::black) : look::kDisabledGrey,
-                        focused ? 2 : 1);
-            // The frame shows the focus; no dotted rectangle on top.
-            if (element == CE_PushButton)
-                proxy()->drawControl(CE_PushButtonLabel, option, painter, widget);
-            return;
-        }
-        break;
+        if (!is<QPushButton>(widget))
+            return false;
+        drawFlatButton(element == CE_PushButton, option, painter, widget);
+        return true;
     case CE_MenuBarEmptyArea:
-        if (is<QMenuBar>(widget)) {
-            painter->fillRect(option->rect, look::kDarkBrown);
-            return;
-        }
-        break;
+        if (!is<QMenuBar>(widget))
+            return false;
+        painter->fillRect(option->rect, look::kDarkBrown);
+        return true;
     case CE_MenuBarItem:
-        if (is<QMenuBar>(widget)) {
-            const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
-            if (!item)
-                break;
-            const bool enabled = option->state & State_Enabled;
-            const bool lit = enabled && (option->state & (State_Selected | State_Sunken));
-            painter->fillRect(option->rect, lit ? look::kLightGrey : look::kDarkBrown);
-            int flags = Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextDontClip | Qt::TextSingleLine;
-            if (!proxy()->styleHint(SH_UnderlineShortcut, item, widget))
-                flags |= Qt::TextHideMnemonic;
-            painter->save();
-            painter->setPen(lit ? QColor(Qt::black) : enabled ? look::kLightGrey : look::kDisabledGrey);
-            painter->drawText(option->rect, flags, item->text);
-            painter->restore();
-            return;
-        }
-        break;
+        return is<QMenuBar>(widget) && drawFlatMenuBarItem(option, painter, widget);
     default:
-        break;
+        return false;
     }
-    SharedPalette shared(this, option, widget);
-    QProxyStyle::drawControl(element, option, painter, widget);
+}
+
+void WindowStyle::drawFlatButton(bool withLabel, const QStyleOption* option, QPainter* painter,
+                                 const QWidget* widget) const
+{
+    const bool focused = option->state & State_HasFocus;
+    const QColor face = (option->state & State_Sunken) ? kPressedGrey : look::kLightGrey;
+    drawFlatBox(painter, option->rect, face, focused ? QColor(Qt::black) : look::kDisabledGrey, focused ? 2 : 1);
+    // The frame shows the focus; no dotted rectangle on top.
+    if (withLabel)
+        proxy()->drawControl(CE_PushButtonLabel, option, painter, widget);
+}
+
+bool WindowStyle::drawFlatMenuBarItem(const QStyleOption* option, QPainter* painter, const QWidget* widget) const
+{
+    const auto* item = qstyleoption_cast<const QStyleOptionMenuItem*>(option);
+    if (!item)
+        return false;
+    const bool enabled = option->state & State_Enabled;
+    const bool lit = enabled && (option->state & (State_Selected | State_Sunken));
+    painter->fillRect(option->rect, lit ? look::kLightGrey : look::kDarkBrown);
+    int flags = Qt::AlignCenter | Qt::TextShowMnemonic | Qt::TextDontClip | Qt::TextSingleLine;
+    if (!proxy()->styleHint(SH_UnderlineShortcut, item, widget))
+        flags |= Qt::TextHideMnemonic;
+    painter->save();
+    painter->setPen(lit ? QColor(Qt::black) : enabled ? look::kLightGrey : look::kDisabledGrey);
+    painter->drawText(option->rect, flags, item->text);
+    painter->restore();
+    return true;
 }
 
 void WindowStyle::drawComplexControl(ComplexControl control, const QStyleOptionComplex* option, QPainter* painter,
@@ -285,8 +324,8 @@ void WindowStyle::drawComplexControl(ComplexControl control, const QStyleOptionC
         painter->restore();
         return;
     }
-    SharedPalette shared(this, option, widget);
-    QProxyStyle::drawComplexControl(control, option, painter, widget);
+    const SharedPalette shared(this, option, widget);
+    QProxyStyle::drawComplexControl(control, shared.complex(), painter, widget);
 }
 
 QRect WindowStyle::subControlRect(ComplexControl control, const QStyleOptionComplex* option,
@@ -324,4 +363,14 @@ int WindowStyle::pixelMetric(PixelMetric metric, const QStyleOption* option, con
     if (metric == PM_CheckBoxLabelSpacing && is<QCheckBox>(widget))
         return QProxyStyle::pixelMetric(metric, option, widget) + 1;
     return QProxyStyle::pixelMetric(metric, option, widget);
+}
+
+void prepareProgramWindows()
+{
+    static const bool registered = [] {
+        Q_INIT_RESOURCE(assets);
+        return true;
+    }();
+    Q_UNUSED(registered)
+    WindowStyle::install();
 }

@@ -1,5 +1,8 @@
 #include "tests/common/guitest.h"
 
+#include "core/product.h"
+#include "ui/windowstyle.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
@@ -28,6 +31,17 @@ void prepareGuiTestEnvironment()
     QStandardPaths::setTestModeEnabled(true);
     QLocale::setDefault(QLocale::c());
     QApplication::setQuitOnLastWindowClosed(false);
+    prepareProgramWindows();
+}
+
+QString expectedCaption()
+{
+    return QStringLiteral("%1 v%2").arg(QLatin1String(product::kName), QLatin1String(product::kVersion));
+}
+
+QString expectedReadingFilter()
+{
+    return QStringLiteral("%1 (*.%2)").arg(QLatin1String(product::kName), QLatin1String(product::kReadingSuffix));
 }
 
 GuiFixture::GuiFixture()

@@ -12,6 +12,8 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <memory>
+
 // Records a failed check in the running test from a helper that returns a value, then returns ret.
 #define HELPER_VERIFY(condition, ret)                                                                  \
     do {                                                                                               \
@@ -32,8 +34,14 @@ private:
     QTimer m_timer;
 };
 
-// Common start of every GUI test program: test-mode settings, C locale.
+// Common start of every GUI test program and benchmark: test-mode settings, C locale, the
+// program's pictures and window style.
 void prepareGuiTestEnvironment();
+
+// The product's identity as the user meets it, from the project's name, version and suffix:
+// the windows' caption ("Corvane Body Astrology v1.0") and the file dialogs' filter.
+QString expectedCaption();
+QString expectedReadingFilter();
 
 // The child of parent with the given object name; a missing one fails the running test.
 template <typename T>
@@ -77,4 +85,18 @@ public:
     frmDisplay* readingFor(const Entries& entries = Entries());
     // Back to the input window; the result window is deleted before this returns.
     void back();
+};
+
+// The base of the window tests: the environment once, and a fresh fixture (m_fx) for each test
+// function, so that no test depends on another's windows or leftovers.
+class FixtureTest : public QObject {
+    Q_OBJECT
+
+protected slots:
+    void initTestCase() { prepareGuiTestEnvironment(); }
+    void init() { m_fx = std::make_unique<GuiFixture>(); }
+    void cleanup() { m_fx.reset(); }
+
+protected:
+    std::unique_ptr<GuiFixture> m_fx;
 };

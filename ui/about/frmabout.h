@@ -18,5 +18,10 @@ public slots:
     void cmdOK_Click();
 
 private:
+    void scaleToScreen();
+    void showProductAndAddress();
+    void colourControls();
+    void connectLinks(Platform& platform);
+
     Ui::frmAbout* ui;
 };

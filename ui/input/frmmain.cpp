@@ -6,10 +6,8 @@
 #include "ui/clicklabel.h"
 #include "ui/look.h"
 #include "ui/platform.h"
-#include "ui/weblinks.h"
 #include "ui/windowcontext.h"
 
-#include <QCloseEvent>
 #include <QDir>
 #include <QKeyEvent>
 #include <QPainter>
@@ -68,18 +66,21 @@ protected:
 } // namespace
 
 frmMain::frmMain(WindowContext& context, QWidget* parent)
-    : QMainWindow(parent)
-    , ui(new Ui::frmMain)
-    , m_context(context)
+    : WorkingWindow(context, parent)
+    , ui(std::make_unique<Ui::frmMain>())
 {
-    // The font is set before the controls exist, so they inherit it instead of being re-laid out.
-    setFont(look::verdana(8.25));
-    ui->setupUi(this);
-    look::setUpWorkingWindow(this, QSize(556, 353), ui->mnuHelp,
-                             {QStringLiteral("mnuHelp1"), QStringLiteral("mnuHelp2")});
+    setUpForm(*ui, QSize(556, 353), {QStringLiteral("mnuHelp1"), QStringLiteral("mnuHelp2")});
+    colourControls();
+    filterNameBox();
+    connectCommands();
+    Form_Load();
+    // The banner and description come first in the tab order, but typing starts in the name box.
+    ui->txtName->setFocus();
+}
 
-    // Look: dark brown everywhere, sky-blue frame captions, light grey entries and buttons.
-    look::setTextColour(this, look::kLightGrey);
+void frmMain::colourControls()
+{
+    // Sky-blue frame captions, light grey captions and ticks, light grey entries and buttons.
     for (QWidget* frame : {static_cast<QWidget*>(ui->Frame2), static_cast<QWidget*>(ui->Frame3),
                            static_cast<QWidget*>(ui->Frame4), static_cast<QWidget*>(ui->Frame5)}) {
         look::setBackground(frame, look::kDarkBrown);
@@ -92,23 +93,15 @@ frmMain::frmMain(WindowContext& context, QWidget* parent)
     for (QWidget* box : {ui->chkSign_0, ui->chkSign_1, ui->chkSign_2})
         look::setTextColour(box, look::kLightGrey);
     look::setTextColour(ui->Label2, look::kPaleGreen);
-    look::setTextColour(ui->Label61, look::kLinkYellow);
-    ui->Label61->setFont(look::verdana(8.25, true));
-    for (QLabel* label : {ui->lblCobrand, ui->lblFullBrand}) {
-        // Opaque, so that the label in front hides the one behind it.
-        look::setBackground(label, look::kDarkBrown);
-        look::setTextColour(label, look::kLinkYellow);
-        label->setTextFormat(Qt::PlainText);
-    }
-    // The co-branding label lies in front until the start-up draw says otherwise.
-    ui->lblFullBrand->hide();
     // The name box, the lists and the buttons are drawn flat by the program's window style.
-    ui->cmdProceed->setFont(look::verdana(8.25, true));
-    ui->cmdOpen->setFont(look::verdana(8.25, true));
-    ui->cmdExit->setFont(look::verdana(8.25, true));
+    for (QPushButton* button : {ui->cmdProceed, ui->cmdOpen, ui->cmdExit})
+        button->setFont(look::verdana(8.25, true));
     // The open button's caption is long; it wraps inside the button.
     ui->cmdOpen->installEventFilter(new WrappedCaption(ui->cmdOpen));
+}
 
+void frmMain::filterNameBox()
+{
     ui->txtName->installEventFilter(this);
     // Pasted, dropped and middle-click text arrives without key presses; it is checked here.
     connect(ui->txtName, &QLineEdit::textChanged, this, [this] {
@@ -118,27 +111,18 @@ frmMain::frmMain(WindowContext& context, QWidget* parent)
         m_nameNow = ui->txtName->text();
     });
     connect(ui->txtName, &QLineEdit::textEdited, this, &frmMain::txtName_Edited);
+}
 
+void frmMain::connectCommands()
+{
     connect(ui->cmdProceed, &QPushButton::clicked, this, &frmMain::cmdProceed_Click);
     connect(ui->mnuFindZodiacRisingSign, &QAction::triggered, this, &frmMain::mnuFindZodiacRisingSign_Click);
     connect(ui->cmdOpen, &QPushButton::clicked, this, &frmMain::cmdOpen_Click);
-    connect(ui->cmdExit, &QPushButton::clicked, this, &frmMain::cmdExit_Click);
-    connect(ui->mnuExit, &QAction::triggered, this, &frmMain::cmdExit_Click);
-
-    connectWebLinks(this, m_context);
-    // The description label also leads to the full-branding offer, with the ordinary pointer.
-    WindowContext* s = &m_context;
-    makeClickable(ui->Label2, [s] { s->openPage(WebPage::FullBranding); }, false);
-
-    Form_Load();
-    // The banner and description come first in the tab order, but typing starts in the name box.
-    ui->txtName->setFocus();
+    // The description label also leads to the full-branding offer.
+    leadToFullBranding(ui->Label2);
 }
 
-frmMain::~frmMain()
-{
-    delete ui;
-}
+frmMain::~frmMain() = default;
 
 void frmMain::Form_Load()
 {
@@ -168,13 +152,17 @@ int frmMain::txtName_KeyPress(int keyAscii)
     if (!letter) {
         if (keyAscii == 8 || keyAscii == 13 || keyAscii == 32)
             return keyAscii;
-        m_context.platform().showMessage(this, QMessageBox::Information,
-                                         QStringLiteral("Please Enter Only Alphabet !"));
+        tellOnlyLetters();
         return 0;
     }
     if (keyAscii >= 97)
         keyAscii -= 32;
     return keyAscii;
+}
+
+void frmMain::tellOnlyLetters()
+{
+    context().platform().showMessage(this, QMessageBox::Information, QStringLiteral("Please Enter Only Alphabet !"));
 }
 
 void frmMain::txtName_Edited(const QString& text)
@@ -211,17 +199,14 @@ void frmMain::txtName_Edited(const QString& text)
     ui->txtName->setCursorPosition(refused ? prefix : prefix + accepted.size());
     if (refused) {
         // After the paste or drop has finished, not in the middle of it.
-        QTimer::singleShot(0, this, [this] {
-            m_context.platform().showMessage(this, QMessageBox::Information,
-                                             QStringLiteral("Please Enter Only Alphabet !"));
-        });
+        QTimer::singleShot(0, this, &frmMain::tellOnlyLetters);
     }
 }
 
 bool frmMain::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched != ui->txtName || event->type() != QEvent::KeyPress)
-        return QMainWindow::eventFilter(watched, event);
+        return WorkingWindow::eventFilter(watched, event);
     auto* key = static_cast<QKeyEvent*>(event);
     const QString typed = key->text();
     // Keys without a character (arrows, Delete, Home) and focus moves are not filtered.
@@ -251,7 +236,7 @@ bool frmMain::eventFilter(QObject* watched, QEvent* event)
 bool frmMain::ValidateInput()
 {
     if (ui->txtName->text().isEmpty()) {
-        m_context.platform().showMessage(this, QMessageBox::NoIcon, QStringLiteral("Please Enter Your Name !"));
+        context().platform().showMessage(this, QMessageBox::NoIcon, QStringLiteral("Please Enter Your Name !"));
         ui->txtName->setFocus();
         return false;
     }
@@ -261,17 +246,17 @@ bool frmMain::ValidateInput()
     // Every fourth year is a leap year here, 1900 included: saved files may hold 29 February 1900.
     const bool leapYear = year % 4 == 0;
     if (monthIndex == 1 && ((leapYear && dayIndex >= 29) || (!leapYear && dayIndex >= 28))) {
-        m_context.platform().showMessage(this, QMessageBox::Information,
+        context().platform().showMessage(this, QMessageBox::Information,
                                          QStringLiteral("Please Enter Correct Date Or Month!"));
         return false;
     }
     if ((monthIndex == 3 || monthIndex == 5 || monthIndex == 8 || monthIndex == 10) && dayIndex == 30) {
-        m_context.platform().showMessage(this, QMessageBox::Information,
+        context().platform().showMessage(this, QMessageBox::Information,
                                          QStringLiteral("Please Enter Correct Date Or Month !"));
         return false;
     }
     if (!ui->chkSign_0->isChecked() && !ui->chkSign_1->isChecked() && !ui->chkSign_2->isChecked()) {
-        m_context.platform().showMessage(this, QMessageBox::Information,
+        context().platform().showMessage(this, QMessageBox::Information,
                                          QStringLiteral("Please Select To Find Sign/Signs"));
         return false;
     }
@@ -283,7 +268,7 @@ void frmMain::cmdProceed_Click()
     if (!ValidateInput())
         return;
 
-    Records& records = m_context.records();
+    Records& records = context().records();
     BirthDetails& details = records.birthDetails;
     details.Name = toStd(trimBlanks(ui->txtName->text()));
     details.Year = static_cast<std::int16_t>(trimBlanks(ui->cmbYear->currentText()).toInt());
@@ -320,9 +305,8 @@ bool frmMain::setListText(QComboBox* list, const QString& text)
 
 void frmMain::cmdOpen_Click()
 {
-    Platform& platform = m_context.platform();
-    const QString path = platform.getOpenFileName(this, QStringLiteral("Select the source file"),
-                                                  QStringLiteral("Corvane Body Astrology (*.boa)"));
+    const QString path = context().platform().getOpenFileName(this, QStringLiteral("Select the source file"),
+                                                              readingFileFilter());
     if (path.isEmpty())
         return;
     openReadingFile(path);
@@ -330,8 +314,8 @@ void frmMain::cmdOpen_Click()
 
 void frmMain::openReadingFile(const QString& path)
 {
-    Platform& platform = m_context.platform();
-    if (!path.endsWith(QLatin1String("boa"), Qt::CaseSensitive)) {
+    Platform& platform = context().platform();
+    if (!path.endsWith(readingFileSuffix(), Qt::CaseSensitive)) {
         platform.showMessage(this, QMessageBox::Critical, QStringLiteral("Please Check The File."));
         return;
     }
@@ -355,13 +339,13 @@ void frmMain::openReadingFile(const QString& path)
     cmdProceed_Click();
 }
 
-void frmMain::cmdExit_Click()
+void frmMain::ChoosePromotionLabel(int draw)
 {
-    close();
-}
-
-void frmMain::closeEvent(QCloseEvent* event)
-{
-    event->accept();
-    emit endRequested();
+    const bool cobrand = draw % 2 != 0;
+    QLabel* front = cobrand ? ui->lblCobrand : ui->lblFullBrand;
+    QLabel* behind = cobrand ? ui->lblFullBrand : ui->lblCobrand;
+    front->raise();
+    front->show();
+    // Hidden as well as covered, so that neither Tab nor a screen reader finds it.
+    behind->hide();
 }

@@ -2,8 +2,9 @@
 #pragma once
 
 #include "core/records.h"
+#include "ui/workingwindow.h"
 
-#include <QMainWindow>
+#include <memory>
 
 class QComboBox;
 class WindowContext;
@@ -11,7 +12,7 @@ namespace Ui {
 class frmMain;
 }
 
-class frmMain : public QMainWindow {
+class frmMain : public WorkingWindow {
     Q_OBJECT
 public:
     explicit frmMain(WindowContext& context, QWidget* parent = nullptr);
@@ -28,17 +29,18 @@ public:
     // entries, tick all three signs and build the reading. Also for files named from outside.
     void openReadingFile(const QString& path);
 
+    // Brings the co-branding label (odd draw) or the full-branding label (even draw) to the
+    // front; the two share one rectangle, so only the front one is seen and clicked.
+    void ChoosePromotionLabel(int draw);
+
 signals:
     // The entries passed and the reading is in the records: show it, with these signs' tabs.
     void readingReady(const SignTicks& ticks);
-    // The window was closed: the program ends.
-    void endRequested();
 
 public slots:
     void cmdProceed_Click();
     void mnuFindZodiacRisingSign_Click();
     void cmdOpen_Click();
-    void cmdExit_Click();
     // The name box's key filter: the character to insert, or 0 to discard it.
     int txtName_KeyPress(int keyAscii);
     // Any edit of the name box by the user (typing, pasting, dropping): what it inserted obeys
@@ -46,14 +48,16 @@ public slots:
     void txtName_Edited(const QString& text);
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void colourControls();
+    void filterNameBox();
+    void connectCommands();
     void Form_Load();
+    void tellOnlyLetters();
 
-    Ui::frmMain* ui;
-    WindowContext& m_context;
+    std::unique_ptr<Ui::frmMain> ui;
     QString m_nameBefore; // the name box's text before its latest change
     QString m_nameNow;
 };

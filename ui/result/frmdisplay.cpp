@@ -2,16 +2,13 @@
 #include "ui_frmdisplay.h"
 
 #include "core/zodiac.h"
-#include "ui/clicklabel.h"
 #include "ui/look.h"
 #include "ui/result/printing.h"
 #include "ui/result/reports.h"
-#include "ui/weblinks.h"
 #include "ui/windowcontext.h"
 
 #include <QApplication>
 #include <QClipboard>
-#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QHash>
 #include <QPainter>
@@ -26,6 +23,19 @@ namespace {
 
 const char kPictureNumber[] = "pictureNumber";
 
+// Thirteen pictures at a size or two: each is drawn once and kept for the rest of the run (let
+// go as the application ends, while the window system they were drawn for is still there).
+QHash<QString, QPixmap>& keptPictures()
+{
+    static QHash<QString, QPixmap> pictures;
+    static const bool releasedAtEnd = [] {
+        qAddPostRoutine([] { pictures.clear(); });
+        return true;
+    }();
+    Q_UNUSED(releasedAtEnd)
+    return pictures;
+}
+
 QString picturePath(int number)
 {
     if (number == 0)
@@ -36,20 +46,24 @@ QString picturePath(int number)
 } // namespace
 
 frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
-    : QMainWindow(parent)
-    , ui(new Ui::frmDisplay)
-    , m_context(context)
+    : WorkingWindow(context, parent)
+    , ui(std::make_unique<Ui::frmDisplay>())
 {
-    // The font is set before the controls exist, so they inherit it instead of being re-laid out.
-    setFont(look::verdana(8.25));
-    ui->setupUi(this);
+    setUpForm(*ui, QSize(713, 433), {QStringLiteral("mnuFileSep1"), QStringLiteral("mnuFileSep2")});
     // A new window for every reading; Back and Exit both discard this one.
     setAttribute(Qt::WA_DeleteOnClose);
-    look::setUpWorkingWindow(this, QSize(713, 433), ui->mnuHelp,
-                             {QStringLiteral("mnuFileSep1"), QStringLiteral("mnuFileSep2")});
+    colourFrames();
+    setUpSignHeadings();
+    setTabOrderAndFocus();
+    setUpTextBoxes();
+    // The pictures are drawn when the window is shown, once the reading has chosen them.
+    bringTabAreaToFront();
+    connectCommands();
+}
 
-    // Look: dark brown window and frames, sky-blue frame captions, light grey buttons.
-    look::setTextColour(this, look::kLightGrey);
+void frmDisplay::colourFrames()
+{
+    // Dark brown frames with sky-blue captions.
     for (QWidget* frame : {static_cast<QWidget*>(ui->Frame2), static_cast<QWidget*>(ui->fraTab),
                            static_cast<QWidget*>(ui->fraSave), static_cast<QWidget*>(ui->Frame5),
                            static_cast<QWidget*>(ui->Frame1), static_cast<QWidget*>(ui->Frame3),
@@ -60,20 +74,15 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
     // Black tab captions on light grey tab faces, like the buttons.
     look::setButtonColours(ui->BodyTab->tabBar());
     look::setTextColour(ui->BodyTab->tabBar(), Qt::black);
-    look::setTextColour(ui->Label61, look::kLinkYellow);
-    ui->Label61->setFont(look::verdana(8.25, true));
-    for (QLabel* label : {ui->lblCobrand, ui->lblFullBrand}) {
-        // Opaque, so that the label in front hides the one behind it.
-        look::setBackground(label, look::kDarkBrown);
-        look::setTextColour(label, look::kLinkYellow);
-        label->setTextFormat(Qt::PlainText);
-    }
     // Button colours, the greyed disabled "&Print" included, are drawn by the program's window style.
     for (QPushButton* button : {ui->cmdMainPrint, ui->cmdExit, ui->cmdBack, ui->cmdSave, ui->cmdPrint})
         button->setFont(look::verdana(8.25, true));
-    const SignTab tabs[] = {SunTab, OppositeTab, AscendingTab};
+}
+
+void frmDisplay::setUpSignHeadings()
+{
     QLabel* const captions[] = {ui->Label1, ui->Label2, ui->Label4};
-    for (SignTab tab : tabs) {
+    for (SignTab tab : {SunTab, OppositeTab, AscendingTab}) {
         QLabel* caption = captions[tab];
         QLabel* name = signNameLabel(tab);
         caption->setFont(look::verdana(12, true));
@@ -87,16 +96,23 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         name->move(caption->x() + caption->width() + 6, name->y());
         signPicture(tab)->setProperty(kPictureNumber, 0);
     }
+}
+
+void frmDisplay::setTabOrderAndFocus()
+{
+    // The tab bar stands for the tab control in the tab order (the form cannot name it): after
+    // the banner, before the sign tab's heading.
+    QWidget::setTabOrder(ui->Label61, ui->BodyTab->tabBar());
+    QWidget::setTabOrder(ui->BodyTab->tabBar(), ui->Label1);
+    // The window opens with the focus on the reading, not on the banner before it.
+    ui->BodyTab->setFocus();
+}
+
+void frmDisplay::setUpTextBoxes()
+{
     // The copy guard fetches another program's clipboard text only after the clipboard changed.
     if (QClipboard* clipboard = QGuiApplication::clipboard())
         connect(clipboard, &QClipboard::dataChanged, this, [this] { m_clipboardTextKnown = false; });
-    // The tab bar stands for the tab control in the tab order (the form cannot name it): after
-    // the banner, before the sign tab's heading. Only the front promotional label is shown.
-    QWidget::setTabOrder(ui->Label61, ui->BodyTab->tabBar());
-    QWidget::setTabOrder(ui->BodyTab->tabBar(), ui->Label1);
-    ui->lblFullBrand->hide();
-    // The window opens with the focus on the reading, not on the banner before it.
-    ui->BodyTab->setFocus();
     for (QTextEdit* box : {ui->RTBSunSign, ui->RTBOppositeSign, ui->RTBAscendentSign, ui->RTBSave}) {
         // Black on white with the desktop's scroll bars, like a document.
         QPalette palette = QApplication::palette(box);
@@ -109,32 +125,24 @@ frmDisplay::frmDisplay(WindowContext& context, QWidget* parent)
         box->setTabChangesFocus(true);
         guardAgainstCopying(box);
     }
-    // The pictures are drawn when the window is shown, once the reading has chosen them.
+}
 
-    bringTabAreaToFront();
-
+void frmDisplay::connectCommands()
+{
     connect(ui->cmdBack, &QPushButton::clicked, this, &frmDisplay::cmdBack_Click);
     connect(ui->mnuFileBack, &QAction::triggered, this, &frmDisplay::cmdBack_Click);
-    connect(ui->cmdExit, &QPushButton::clicked, this, &frmDisplay::cmdExit_Click);
-    connect(ui->mnuExit, &QAction::triggered, this, &frmDisplay::cmdExit_Click);
     connect(ui->cmdMainPrint, &QPushButton::clicked, this, &frmDisplay::cmdMainPrint_Click);
     connect(ui->cmdPrint, &QPushButton::clicked, this, &frmDisplay::cmdPrint_Click);
     connect(ui->cmdSave, &QPushButton::clicked, this, &frmDisplay::cmdSave_Click);
-
-    connectWebLinks(this, m_context);
-    // The sun tab's heading also leads to the full-branding offer, with the ordinary pointer.
-    WindowContext* s = &m_context;
-    makeClickable(ui->Label1, [s] { s->openPage(WebPage::FullBranding); }, false);
+    // The sun tab's heading also leads to the full-branding offer.
+    leadToFullBranding(ui->Label1);
 }
 
-frmDisplay::~frmDisplay()
-{
-    delete ui;
-}
+frmDisplay::~frmDisplay() = default;
 
 void frmDisplay::showReading(const SignTicks& ticks)
 {
-    Records& records = m_context.records();
+    Records& records = context().records();
     const SignResults& signs = records.signResults;
     auto text = [](const std::string& name) { return QString::fromStdString(name); };
 
@@ -217,8 +225,7 @@ void frmDisplay::renderPicture(QLabel* picture)
     const int side = qMin(picture->width(), picture->height());
     const qreal ratio = picture->devicePixelRatioF();
     const int number = picture->property(kPictureNumber).toInt();
-    // Thirteen pictures at a size or two: each is drawn once and kept for the rest of the run.
-    QHash<QString, QPixmap>& rendered = m_context.renderedPictures();
+    QHash<QString, QPixmap>& rendered = keptPictures();
     const QString key = QStringLiteral("%1/%2/%3").arg(number).arg(side).arg(ratio);
     auto found = rendered.constFind(key);
     if (found == rendered.constEnd()) {
@@ -267,14 +274,8 @@ void frmDisplay::bringTabAreaToFront()
 
 void frmDisplay::cmdBack_Click()
 {
-    m_closingByBack = true;
-    close();
+    closeQuietly();
     emit backRequested();
-}
-
-void frmDisplay::cmdExit_Click()
-{
-    close();
 }
 
 void frmDisplay::cmdMainPrint_Click()
@@ -284,24 +285,17 @@ void frmDisplay::cmdMainPrint_Click()
     ui->fraTab->hide();
     // The report is built once per window; a new reading brings a new window.
     ui->cmdMainPrint->setEnabled(false);
-    appendPrintableReport(*ui->RTBSave, m_context.records());
+    appendPrintableReport(*ui->RTBSave, context().records());
 }
 
 void frmDisplay::cmdPrint_Click()
 {
-    printRichText(*ui->RTBSave, m_context.platform(), this);
+    printRichText(*ui->RTBSave, context().platform(), this);
 }
 
 void frmDisplay::cmdSave_Click()
 {
-    saveReadingAs(m_context.records().birthDetails, m_context.platform(), this);
-}
-
-void frmDisplay::closeEvent(QCloseEvent* event)
-{
-    event->accept();
-    if (!m_closingByBack)
-        emit endRequested();
+    saveReadingAs(context().records().birthDetails, context().platform(), this);
 }
 
 void frmDisplay::showEvent(QShowEvent* event)
@@ -312,7 +306,7 @@ void frmDisplay::showEvent(QShowEvent* event)
             connect(window, &QWindow::screenChanged, this, &frmDisplay::renderPictures);
         }
     }
-    QMainWindow::showEvent(event);
+    WorkingWindow::showEvent(event);
     renderPictures();
 }
 
@@ -342,7 +336,7 @@ bool frmDisplay::eventFilter(QObject* watched, QEvent* event)
         break;
     }
     // The box still gets the event, so selecting text keeps working.
-    return QMainWindow::eventFilter(watched, event);
+    return WorkingWindow::eventFilter(watched, event);
 }
 
 void frmDisplay::clearReadingFromClipboard()

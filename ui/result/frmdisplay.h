@@ -1,10 +1,12 @@
 // The result window: one tab per sign, the print/save panel, Back and Exit.
 #pragma once
 
-#include <QMainWindow>
-#include <QString>
-
 #include "core/records.h"
+#include "ui/workingwindow.h"
+
+#include <memory>
+
+#include <QString>
 
 class QLabel;
 class QTextEdit;
@@ -16,7 +18,7 @@ class frmDisplay;
 // Tab indexes of BodyTab.
 enum SignTab { SunTab = 0, OppositeTab = 1, AscendingTab = 2 };
 
-class frmDisplay : public QMainWindow {
+class frmDisplay : public WorkingWindow {
     Q_OBJECT
 public:
     explicit frmDisplay(WindowContext& context, QWidget* parent = nullptr);
@@ -28,24 +30,26 @@ public:
     void showReading(const SignTicks& ticks);
 
 signals:
-    // Back: this window is closing and the input window should come back.
+    // Back: this window is closing and the input window should come back. Any other way of
+    // closing it ends the program (endRequested).
     void backRequested();
-    // Any other way of closing it: the program ends.
-    void endRequested();
 
 public slots:
     void cmdBack_Click();
-    void cmdExit_Click();
     void cmdMainPrint_Click();
     void cmdPrint_Click();
     void cmdSave_Click();
 
 protected:
-    void closeEvent(QCloseEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void colourFrames();
+    void setUpSignHeadings();
+    void setTabOrderAndFocus();
+    void setUpTextBoxes();
+    void connectCommands();
     void setSignCaption(SignTab tab, const QString& signName);
     void setSignPicture(SignTab tab, int pictureNumber);
     void setTabAvailable(SignTab tab, bool available);
@@ -60,9 +64,7 @@ private:
     void clearReadingFromClipboard();
     bool readingContains(const QString& text) const;
 
-    Ui::frmDisplay* ui;
-    WindowContext& m_context;
-    bool m_closingByBack = false;
+    std::unique_ptr<Ui::frmDisplay> ui;
     bool m_watchingScreen = false;
     // Another program's clipboard text, as last fetched; forgotten when the clipboard changes.
     QString m_clipboardText;

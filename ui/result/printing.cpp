@@ -24,9 +24,8 @@ void printRichText(QTextEdit& box, Platform& platform, QWidget* parent)
 
 void saveReadingAs(const BirthDetails& details, Platform& platform, QWidget* parent)
 {
-    const QString path = platform.getSaveFileName(parent, QStringLiteral("Corvane Body Astrology"),
-                                                  QStringLiteral("Corvane Body Astrology (*.boa)"),
-                                                  QStringLiteral("boa"));
+    const QString path =
+        platform.getSaveFileName(parent, applicationTitle(), readingFileFilter(), readingFileSuffix());
     if (path.isEmpty())
         return;
     QString error;
