@@ -70,12 +70,28 @@ struct Operation {
         ResetEvent(event);
         return &overlapped;
     }
-    // Waits for an operation that ReadFile or WriteFile began (started: their answer) and says
+    // Records the answer of the call given start()'s OVERLAPPED: true when it completed or is
+    // under way. A call that failed at once leaves the OVERLAPPED saying "pending" for ever, so
+    // nothing may wait for it. The call's error is kept for the caller.
+    bool began(BOOL answered)
+    {
+        underWay = answered || GetLastError() == ERROR_IO_PENDING;
+        return underWay;
+    }
+    // Waits until the system has let go of the operation's buffer (after CancelIo, at once).
+    void settle(HANDLE pipe)
+    {
+        DWORD moved = 0;
+        if (underWay && !HasOverlappedIoCompleted(&overlapped))
+            GetOverlappedResult(pipe, &overlapped, &moved, TRUE);
+        underWay = false;
+    }
+    // Waits for an operation that ReadFile or WriteFile began (answered: their answer) and says
     // how many bytes it moved, or -1. Events go on meanwhile, so that a running copy in this
     // same thread can answer; one that takes too long is cancelled.
-    int finish(HANDLE pipe, BOOL started)
+    int finish(HANDLE pipe, BOOL answered)
     {
-        if (!started && GetLastError() != ERROR_IO_PENDING)
+        if (!began(answered))
             return -1;
         if (WaitForSingleObject(overlapped.hEvent, 0) != WAIT_OBJECT_0) {
             QEventLoop loop;
@@ -87,9 +103,11 @@ struct Operation {
                 CancelIo(pipe);
         }
         DWORD moved = 0;
+        underWay = false;
         return GetOverlappedResult(pipe, &overlapped, &moved, TRUE) ? static_cast<int>(moved) : -1;
     }
     OVERLAPPED overlapped{};
+    bool underWay = false;
 };
 
 // Cancels what is still under way on the pipe and waits until the system has let go of the
@@ -99,11 +117,8 @@ void closePipe(Handle& pipe, std::initializer_list<Operation*> operations)
     if (!pipe.isValid())
         return;
     CancelIo(pipe.get());
-    for (Operation* operation : operations) {
-        DWORD moved = 0;
-        if (operation->overlapped.Internal == static_cast<ULONG_PTR>(STATUS_PENDING))
-            GetOverlappedResult(pipe.get(), &operation->overlapped, &moved, TRUE);
-    }
+    for (Operation* operation : operations)
+        operation->settle(pipe.get());
     pipe.reset();
 }
 
@@ -173,7 +188,7 @@ public:
             return;
         }
         // A sender that has written and gone needs no answer: its message is still read.
-        WriteFile(pipe, &kChecked, 1, nullptr, m_answer.start());
+        m_answer.began(WriteFile(pipe, &kChecked, 1, nullptr, m_answer.start()));
         connect(&m_notifier, &QWinEventNotifier::activated, this, &Sender::arrived);
         read();
     }
@@ -183,7 +198,7 @@ private:
     void read()
     {
         const DWORD wanted = static_cast<DWORD>(std::min<qsizetype>(sizeof(m_chunk), room()));
-        if (!ReadFile(m_pipe.get(), m_chunk, wanted, nullptr, m_read.start()) && GetLastError() != ERROR_IO_PENDING)
+        if (!m_read.began(ReadFile(m_pipe.get(), m_chunk, wanted, nullptr, m_read.start())))
             ended(GetLastError());
     }
 
@@ -254,14 +269,13 @@ struct HandOverServer::Listener {
             return false;
         }
         connectedAtOnce = false;
-        if (!ConnectNamedPipe(waiting.get(), connecting.start())) {
+        if (!connecting.began(ConnectNamedPipe(waiting.get(), connecting.start()))) {
             const DWORD error = GetLastError();
             // Already connected (and maybe gone again) before the call: the event is not set.
             connectedAtOnce = error == ERROR_PIPE_CONNECTED || error == ERROR_NO_DATA;
-            if (connectedAtOnce)
-                SetEvent(connecting.overlapped.hEvent);
-            else if (error != ERROR_IO_PENDING)
+            if (!connectedAtOnce)
                 return false;
+            SetEvent(connecting.overlapped.hEvent);
         }
         return true;
     }

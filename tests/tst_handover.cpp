@@ -10,6 +10,10 @@
 #include <QSignalSpy>
 #include <QStandardPaths>
 
+#ifdef Q_OS_WIN
+#include <windows.h>
+#endif
+
 namespace {
 
 // A saved reading; born 7 March the sun sign is Pisces, born 1 January it is Capricorn.
@@ -21,9 +25,15 @@ QString writeReading(const QTemporaryDir& dir, const char* name, int day, const 
     return writeReadingFile(path, details, &error) ? path : QString();
 }
 
-// Sends raw bytes as a later start would, and leaves.
+// Sends raw bytes as a later start would, and leaves. A Windows pipe takes the next sender only
+// once the running copy's events have made a new instance (its local socket connects without
+// waiting for them), and here that copy runs in this same thread.
 void sendRaw(const QString& socketPath, const QByteArray& message)
 {
+#ifdef Q_OS_WIN
+    const QString pipe = QStringLiteral("\\\\.\\pipe\\") + socketPath;
+    QTRY_VERIFY(WaitNamedPipeW(reinterpret_cast<const wchar_t*>(pipe.utf16()), 1));
+#endif
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     QVERIFY(socket.waitForConnected(5000));
@@ -82,8 +92,10 @@ void tst_handover::handOverTakesOneAbsolutePathUpToTheLimit()
     QVERIFY(handOver(longest, socketPath));
     QVERIFY(handOver(QString(), socketPath)); // only to the front
     QTRY_COMPARE(requests.size(), expected.size() + 2);
-    QCOMPARE(requests.at(expected.size()).first().toString(), longest);
-    QCOMPARE(requests.last().first().toString(), QString());
+    // Two senders under way at once: the shorter message may be whole first.
+    QStringList lastTwo{requests.at(expected.size()).first().toString(), requests.last().first().toString()};
+    lastTwo.sort();
+    QCOMPARE(lastTwo, (QStringList{QString(), longest}));
 }
 
 void tst_handover::startOpensFileAndHandedFilesWaitForModalBoxes()
@@ -105,8 +117,10 @@ void tst_handover::startOpensFileAndHandedFilesWaitForModalBoxes()
     QDialog box;
     box.setWindowModality(Qt::ApplicationModal);
     box.show();
-    // The running copy listens once its first window has been drawn.
-    QTRY_VERIFY(handOver(bob, names.handOverName, 0));
+    // The running copy listens once its first window has been drawn. (QTRY_VERIFY evaluates
+    // once more when it has passed: the file is handed over once.)
+    bool handed = false;
+    QTRY_VERIFY(handed || (handed = handOver(bob, names.handOverName, 0)));
     QTest::qWait(500);
     QCOMPARE(session.records().signResults.Sun, std::string("Pisces"));
     box.close();

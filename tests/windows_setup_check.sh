@@ -22,11 +22,12 @@ version=${version%-setup.exe}
 folder="$dist/windows/Corvane Body Astrology"
 [ -f "$folder/bodyastro.exe" ] || { echo "FAIL: no program folder $folder"; exit 1; }
 
+source "$here/common/gui.sh"
 work=$(mktemp -d)
 xvfb=""
 cleanup() {
     wineserver -k 2>/dev/null || true
-    [ -z "$xvfb" ] || kill "$xvfb" 2>/dev/null || true
+    stop_xvfb || true
     rm -rf "$work"
 }
 trap cleanup EXIT
@@ -37,7 +38,6 @@ mkdir -p "$HOME"
 # A display from the start: Wine's desktop process keeps the one it first started with.
 sandbox=$work
 fail() { echo "FAIL: $*"; cat "$work/xvfb.log" 2>/dev/null; exit 1; }
-source "$(dirname "$0")/xvfb.sh"
 start_xvfb
 wineboot -i 2>/dev/null && wineserver -w
 

@@ -6,9 +6,9 @@
 # beside the program) that leaves nothing in the registry or application data. Skips (77) where Wine, Xvfb or xdotool
 # are missing. With SMOKE_SHOTS=FOLDER it also writes screenshots of the input window and the
 # reading there, at SMOKE_DPI dots per inch (96 is 100 %, 144 is 150 %).
-# Usage: tests/wine_smoke.sh PROGRAM_FOLDER | BUILD_DIR   (a build folder is installed first)
+# Usage: tests/wine_smoke.sh BUILD_DIR   (the program is installed from it into a folder of its own)
 set -uo pipefail
-folder=$(cd "$1" && pwd)
+build=$(cd "$1" && pwd)
 dpi=${SMOKE_DPI:-96}
 shots=${SMOKE_SHOTS:-}
 [ -n "$shots" ] && shots=$(mkdir -p "$shots" && cd "$shots" && pwd)
@@ -17,19 +17,17 @@ for tool in wine wineboot wineserver Xvfb xdotool; do
 done
 why=$("$(dirname "$0")/wine-usable.sh") || { echo "SKIP: $why"; exit 77; }
 
+source "$(dirname "$0")/common/gui.sh"
+
 sandbox=$(mktemp -d)
 # Wine links the user's Documents folder to the home folder: a private one here.
 export WINEPREFIX=$sandbox/prefix WINEDEBUG=-all HOME=$sandbox/home
 mkdir -p "$HOME"
-if [ -f "$folder/CMakeCache.txt" ]; then
-    cmake --install "$folder" --prefix "$sandbox/program" >/dev/null || { echo "FAIL: cmake --install"; exit 1; }
-    folder=$sandbox/program
-fi
 pid="" xvfb=""
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null
     wineserver -k 2>/dev/null
-    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null
+    stop_xvfb
     rm -rf "$sandbox"
 }
 trap cleanup EXIT
@@ -40,7 +38,9 @@ fail() {
     exit 1
 }
 
-source "$(dirname "$0")/xvfb.sh"
+load_product "$build"
+folder=$sandbox/program
+cmake --install "$build" --prefix "$folder" >/dev/null || fail "cmake --install"
 start_xvfb
 
 wineboot -i >/dev/null 2>&1 || fail "wineboot could not make a Wine prefix"
@@ -50,32 +50,9 @@ fi
 wineserver -w
 readings=$HOME
 
-title='^Corvane Body Astrology v1\.0$'
-# A visible program window other than $1.
-wait_for_window() {
-    for _ in $(seq 1 300); do
-        for id in $(xdotool search --onlyvisible --name "$title" 2>/dev/null); do
-            [ "$id" != "${1:-}" ] && { echo "$id"; return 0; }
-        done
-        sleep 0.1
-    done
-    return 1
+shot() { # NAME WINDOW
+    [ -z "$shots" ] || screenshot "$2" "$shots/$1-wine$([ "$dpi" != 96 ] && echo "-$((dpi * 100 / 96))").png"
 }
-# The first visible window whose title matches $1 (message boxes, dialogs).
-wait_for_named() {
-    for _ in $(seq 1 200); do
-        xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 | grep . && return 0
-        sleep 0.1
-    done
-    return 1
-}
-shot() {
-    [ -n "$shots" ] || return 0
-    local file=$shots/$1-wine$([ "$dpi" != 96 ] && echo "-$((dpi * 100 / 96))").png
-    sleep 0.5
-    import -window "$2" "$file" && echo "wrote $file"
-}
-focus() { xdotool windowactivate --sync "$1" 2>/dev/null || xdotool windowfocus --sync "$1"; sleep 0.3; }
 
 cd "$folder"
 # Started from no console (as from Explorer or a shortcut), the command line answers in a message
@@ -83,30 +60,26 @@ cd "$folder"
 for arguments in "--version" "a.boa b.boa"; do
     # shellcheck disable=SC2086
     wine start bodyastro.exe $arguments
-    box=$(wait_for_named '^bodyastro$') || fail "bodyastro $arguments showed no message box"
-    focus "$box"
+    box=$(wait_for_window '^bodyastro$') || fail "bodyastro $arguments showed no message box"
+    focus_window "$box"
     xdotool key Return
-    for _ in $(seq 1 100); do
-        xdotool search --onlyvisible --name '^bodyastro$' >/dev/null 2>&1 || break
-        sleep 0.1
-    done
-    xdotool search --onlyvisible --name '^bodyastro$' >/dev/null 2>&1 && fail "the box of bodyastro $arguments did not close"
+    wait_until_hidden '^bodyastro$' "$box" || fail "the box of bodyastro $arguments did not close"
     echo "bodyastro $arguments: answered in a message box"
 done
 
 wine bodyastro.exe >"$sandbox/app.log" 2>&1 &
 pid=$!
-input=$(wait_for_window) || fail "the input window did not appear"
+input=$(wait_for_window "$caption_pattern" "" "$pid") || fail "the input window did not appear"
 echo "input window: $input"
-focus "$input"
+focus_window "$input"
 xdotool type --delay 50 "ann"
 # Tab to "Find Sun Sign" (after the four lists) and tick it.
 xdotool key --delay 50 Tab Tab Tab Tab Tab space
 shot input-window "$input"
 xdotool key alt+b
-result=$(wait_for_window "$input") || fail "the result window did not replace the input window"
+result=$(wait_for_window "$caption_pattern" "$input" "$pid") || fail "the result window did not replace the input window"
 echo "result window: $result"
-focus "$result"
+focus_window "$result"
 shot reading "$result"
 
 # Print builds the report; its Save goes through the Windows save dialog, which starts in the
@@ -114,8 +87,8 @@ shot reading "$result"
 xdotool key alt+p
 sleep 0.5
 xdotool key alt+s
-dialog=$(wait_for_named '^Corvane Body Astrology$') || fail "the save dialog did not appear"
-focus "$dialog"
+dialog=$(wait_for_window "^$product_name\$") || fail "the save dialog did not appear"
+focus_window "$dialog"
 xdotool type --delay 30 'ann.boa'
 xdotool key Return
 for _ in $(seq 1 100); do [ -s "$readings/ann.boa" ] && break; sleep 0.1; done
@@ -123,17 +96,13 @@ for _ in $(seq 1 100); do [ -s "$readings/ann.boa" ] && break; sleep 0.1; done
 echo "saved: $(wc -c <"$readings/ann.boa") bytes"
 
 # Back to the input window; then a second start hands the file to this copy and ends.
-focus "$result"
+focus_window "$result"
 xdotool key alt+b
-for _ in $(seq 1 100); do
-    xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -qx "$result" || break
-    sleep 0.1
-done
-xdotool search --onlyvisible --name "$title" 2>/dev/null | grep -qx "$result" && fail "Back did not close the reading"
+wait_until_hidden "$caption_pattern" "$result" || fail "Back did not close the reading"
 timeout 60 wine bodyastro.exe "$(winepath -w "$readings/ann.boa")" >"$sandbox/second.log" 2>&1
 status=$?
 [ $status -eq 0 ] || fail "the second start ended with status $status"
-reopened=$(wait_for_window "$input") || fail "the running copy did not open the handed-over file"
+reopened=$(wait_for_window "$caption_pattern" "$input" "$pid") || fail "the running copy did not open the handed-over file"
 echo "reopened in the running copy: $reopened"
 kill -0 "$pid" 2>/dev/null || fail "the first copy ended"
 
@@ -145,12 +114,8 @@ echo "$settings" | grep -qE '[0-9]{1,4}[/.-][0-9]{1,2}[/.-][0-9]{1,4}' && fail "
 
 # File > Exit through the menu's access keys, in window $1; the lock goes with the program.
 exit_program() {
-    focus "$1"
-    xdotool key alt+f
-    sleep 0.3
-    xdotool key x
-    for _ in $(seq 1 150); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
-    kill -0 "$pid" 2>/dev/null && fail "File > Exit did not end the program"
+    focus_window "$1"
+    exit_by_menu "$pid" || fail "File > Exit did not end the program"
     wait "$pid"
     status=$?
     pid=""
@@ -167,7 +132,7 @@ rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Local/"Corvane Software"
 cp -r "$folder" "$sandbox/portable" && : >"$sandbox/portable/bodyastro-portable"
 wine "$sandbox/portable/bodyastro.exe" >"$sandbox/app.log" 2>&1 &
 pid=$!
-window=$(wait_for_window) || fail "the portable copy showed no window"
+window=$(wait_for_window "$caption_pattern" "" "$pid") || fail "the portable copy showed no window"
 [ -f "$sandbox/portable/bodyastro.lock" ] || fail "the portable copy keeps its lock elsewhere"
 exit_program "$window"
 grep -qi 'duration' "$sandbox/portable/Corvane Software/bodyastro.ini" 2>/dev/null \
