@@ -84,13 +84,16 @@ wait_for_end() {
     return 1
 }
 
-# exit_by_menu PID: File > Exit through the menu's access keys in the focused window, then
-# waits for the process to end; false if it does not.
+# exit_by_menu PID: File > Exit through the menu's access keys in the focused window; fails
+# unless the process then ends, with status 0.
 exit_by_menu() {
+    local status=0
     xdotool key alt+f
     sleep 0.3
     xdotool key x
-    wait_for_end "$1"
+    wait_for_end "$1" || fail "File > Exit did not end the program"
+    wait "$1" || status=$?
+    [ $status -eq 0 ] || fail "File > Exit ended the program with status $status"
 }
 
 # screenshot ID FILE: a PNG of the window once it has settled.
