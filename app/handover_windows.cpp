@@ -123,7 +123,7 @@ void closePipe(Handle& pipe, std::initializer_list<Operation*> operations)
 }
 
 // The pipe's security: this user alone may open it or add instances, and the user, not an
-// administrator's default owner group, owns it, which is what a later start checks.
+// administrator's default owner group, owns it, which is what a later start checks (owns()).
 class UserOnly {
 public:
     UserOnly()
@@ -153,15 +153,15 @@ public:
 
     SECURITY_ATTRIBUTES* attributes() { return m_valid ? &m_attributes : nullptr; }
 
-    // Whether the pipe's security is this one's: the owner is fixed by whoever made the name.
-    bool madeTheName(HANDLE pipe) const
+    // Whether this user owns the pipe: the owner is fixed by whoever made the name first.
+    bool owns(HANDLE pipe) const
     {
         PSID owner = nullptr;
         PSECURITY_DESCRIPTOR descriptor = nullptr;
         if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor)
             != ERROR_SUCCESS)
             return false;
-        const bool ours = owner && EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(m_user.constData())->User.Sid);
+        const bool ours = owner && !m_user.isEmpty() && EqualSid(owner, reinterpret_cast<const TOKEN_USER*>(m_user.constData())->User.Sid);
         LocalFree(descriptor);
         return ours;
     }
@@ -264,7 +264,7 @@ struct HandOverServer::Listener {
         DWORD instances = 0;
         if (first
             && (!GetNamedPipeHandleStateW(waiting.get(), nullptr, &instances, nullptr, nullptr, nullptr, 0) || instances != 1
-                || !security.madeTheName(waiting.get()))) {
+                || !security.owns(waiting.get()))) {
             waiting.reset();
             return false;
         }
@@ -336,8 +336,10 @@ bool handOver(const QString& path, const QString& serverName, int patienceMs)
         }
         return error == ERROR_FILE_NOT_FOUND ? Reach::NotListening : Reach::Failed;
     });
-    // The pipe's owner, the server's session and the server's user must all be ours.
-    if (!reached || !handOverPeerIsThisUser(reinterpret_cast<qintptr>(pipe.get())))
+    // Anyone can create a pipe of any name first, with security of his choosing, and the user's
+    // own server may not be the one answering: the pipe's owner, the server's session and the
+    // server's user must all be ours.
+    if (!reached || !UserOnly().owns(pipe.get()) || !handOverPeerIsThisUser(reinterpret_cast<qintptr>(pipe.get())))
         return false;
     // Windows lets the running copy come to the front only if the program in front allows it.
     ULONG serverId = 0;

@@ -28,9 +28,8 @@ QString instanceLockPath();
 QString handOverServerName();
 
 // Whether the other end of a connected hand-over socket (its descriptor, or a pipe's handle)
-// runs as this user: a later start hands a file name only to the user's own copy. On Windows,
-// where anyone can create a pipe name first, a later start also wants the pipe to be owned by
-// the user and its server to run in the same session.
+// runs as this user: a later start hands a file name only to the user's own copy. On Windows
+// it must also run in the same session; the pipe's owner is checked in handover_windows.cpp.
 bool handOverPeerIsThisUser(qintptr descriptor);
 
 // Called before the command line answers (help, version, mistakes), so that the answer

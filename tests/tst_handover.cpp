@@ -25,15 +25,23 @@ QString writeReading(const QTemporaryDir& dir, const char* name, int day, const 
     return writeReadingFile(path, details, &error) ? path : QString();
 }
 
-// Sends raw bytes as a later start would, and leaves. A Windows pipe takes the next sender only
-// once the running copy's events have made a new instance (its local socket connects without
-// waiting for them), and here that copy runs in this same thread.
-void sendRaw(const QString& socketPath, const QByteArray& message)
+// Runs events until the running copy, in this same thread, can take another sender. A Windows
+// pipe takes the next one only once the copy's events have made a new instance, and neither
+// Qt's local socket nor a later start runs them while it waits; a Unix socket queues senders.
+void waitUntilListening(const QString& socketPath)
 {
 #ifdef Q_OS_WIN
     const QString pipe = QStringLiteral("\\\\.\\pipe\\") + socketPath;
     QTRY_VERIFY(WaitNamedPipeW(reinterpret_cast<const wchar_t*>(pipe.utf16()), 1));
+#else
+    Q_UNUSED(socketPath);
 #endif
+}
+
+// Sends raw bytes as a later start would, and leaves once the running copy listens again.
+void sendRaw(const QString& socketPath, const QByteArray& message)
+{
+    waitUntilListening(socketPath);
     QLocalSocket socket;
     socket.connectToServer(socketPath);
     QVERIFY(socket.waitForConnected(5000));
@@ -41,6 +49,7 @@ void sendRaw(const QString& socketPath, const QByteArray& message)
     // With events running: a Windows pipe writes only from the event loop.
     QTRY_COMPARE(socket.bytesToWrite(), qint64(0));
     socket.disconnectFromServer();
+    waitUntilListening(socketPath);
 }
 
 } // namespace
