@@ -72,7 +72,7 @@ void configureApplication()
     QApplication::setQuitOnLastWindowClosed(false);
     // The stored setting and the single-instance lock are addressed by the executable's name.
     QCoreApplication::setApplicationName(QFileInfo(QCoreApplication::applicationFilePath()).completeBaseName());
-    QCoreApplication::setOrganizationName(QStringLiteral("Corvane Software"));
+    QCoreApplication::setOrganizationName(QString::fromUtf8(product::kPublisher));
     QCoreApplication::setApplicationVersion(QString::fromLatin1(product::kVersion));
     // Ties the windows to the desktop entry (its name and icon in the task bar).
     QGuiApplication::setDesktopFileName(QStringLiteral("com.corvanesoftware.BodyAstrology"));

@@ -9,11 +9,10 @@
 // for in the program's folder and the system's, never in the working folder.
 void restrictLibrarySearch();
 
-// Called once the application exists. A portable copy (a file named kPortableMarker beside the
-// executable) keeps its setting in an INI file in its own folder, and its lock beside it, and
-// writes nothing to the registry or the user's application data.
+// Called once the application exists. A portable copy (a file named product::kPortableMarker
+// beside the executable) keeps its setting in an INI file in its own folder, and its lock beside
+// it, and writes nothing to the registry or the user's application data.
 void choosePortableStorage();
-inline constexpr const char kPortableMarker[] = "bodyastro-portable";
 
 // Marks the program as running, for as long as it runs, where the Windows setup and
 // uninstaller look before they replace or remove its files.

@@ -1,4 +1,5 @@
 #include "app/system.h"
+#include "core/product.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -7,6 +8,7 @@
 #include <QStandardPaths>
 
 #include <cstdio>
+#include <string>
 
 #include <windows.h>
 #include <sddl.h>
@@ -65,7 +67,7 @@ bool isThisSession(ULONG sessionId)
 bool isPortable()
 {
     static const bool portable
-        = QFileInfo(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(kPortableMarker))).isFile();
+        = QFileInfo(QDir(QCoreApplication::applicationDirPath()).filePath(QLatin1String(product::kPortableMarker))).isFile();
     return portable;
 }
 
@@ -101,7 +103,7 @@ void choosePortableStorage()
 {
     if (!isPortable())
         return;
-    // The default QSettings then writes <folder>\Corvane Software\bodyastro.ini.
+    // The default QSettings then writes <folder>\<publisher>\<executable>.ini.
     const QString folder = QCoreApplication::applicationDirPath();
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
@@ -113,8 +115,9 @@ void markProgramRunning()
     // Held until the process ends. Global, so that a setup run by another user sees it too;
     // where that is not allowed, in this session only (packaging/windows/bodyastro.nsi looks for
     // both by this name).
-    if (!CreateMutexW(nullptr, FALSE, L"Global\\CorvaneBodyAstrologyRunning"))
-        CreateMutexW(nullptr, FALSE, L"CorvaneBodyAstrologyRunning");
+    const std::wstring name(product::kRunningMutex);
+    if (!CreateMutexW(nullptr, FALSE, (L"Global\\" + name).c_str()))
+        CreateMutexW(nullptr, FALSE, name.c_str());
 }
 
 QString instanceLockPath()

@@ -10,11 +10,9 @@ first=$(realpath "${1:-dist}")
 [ -f "$first/SHA256SUMS" ] || { echo "No release in $first: run scripts/release.sh first" >&2; exit 1; }
 scripts/install-deps.sh --only git diffoscope-minimal tzdata
 
-# The clone has no ../shared beside it: it is given the same Qt archive by its full path.
-if [ -z "${QT_MINGW_DIR:-}" ]; then
-    QT_MINGW_ARCHIVE=$(realpath "${QT_MINGW_ARCHIVE:-../shared/toolchains/qt5.15-mingw32.tar.xz}")
-    export QT_MINGW_ARCHIVE
-fi
+# The clone has no ../shared beside it: it is given the same Qt archives by their folder's full path.
+BODYASTRO_QT_ARCHIVES=$(realpath "${BODYASTRO_QT_ARCHIVES:-../shared/toolchains}")
+export BODYASTRO_QT_ARCHIVES
 work=$(mktemp -d "${TMPDIR:-/tmp}/bodyastro-rebuild.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 git clone -q --no-hardlinks . "$work/another-folder"
@@ -26,7 +24,7 @@ git -C "$work/another-folder" checkout -q "$(git rev-parse HEAD)"
 )
 second=$work/another-folder/dist
 
-# Every file: the .deb, the setup, the zip, SHA256SUMS and the unpacked Windows folder.
+# Every file: the .deb, the setups, the zips, SHA256SUMS and the unpacked Windows folders.
 list() { (cd "$1" && find . -type f | LC_ALL=C sort); }
 status=0
 while IFS= read -r file; do

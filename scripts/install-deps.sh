@@ -35,5 +35,8 @@ for package in "${missing[@]}"; do
         "${sudo[@]}" dpkg --add-architecture "${package#*:}"
     fi
 done
-"${sudo[@]}" apt-get update -qq
+# A mirror caught mid-sync fails one index (seen: bookworm-security's i386 list) and apt-get
+# update then fails as a whole; the lists it did fetch still serve, and the install says whether
+# what is needed was among them.
+"${sudo[@]}" apt-get update -qq || echo "WARNING: apt-get update failed for some lists; installing from those it has" >&2
 DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends "${missing[@]}"

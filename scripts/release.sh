@@ -1,17 +1,21 @@
 #!/usr/bin/env bash
-# Makes a release in dist/: the Debian package (Qt 6), the Windows setup program, the Windows
-# program's folder as a portable zip, and SHA256SUMS over the three. The version in every file
-# name is the CMake project's VERSION. Two releases of one commit are the same bytes, whoever
-# makes them and wherever (scripts/check-reproducible.sh compares two).
+# Makes a release in dist/: the Debian package (Qt 6); for 64-bit and for 32-bit Windows, the
+# setup program and the program's folder as a portable zip; and SHA256SUMS over them all. The
+# version in every file name is the CMake project's VERSION, the Windows architecture follows it
+# (win64, win32). Two releases of one commit are the same bytes, whoever makes them and wherever
+# (scripts/check-reproducible.sh compares two).
 # Usage: scripts/release.sh [--no-wine-check]
-#   The setup program is installed, opened and uninstalled under Wine before it is kept, unless
-#   --no-wine-check (the second build of a comparison, whose files must match the first's).
-# Qt for Windows as for scripts/build-windows.sh: QT_MINGW_DIR, or QT_MINGW_ARCHIVE (default
-# ../shared/toolchains/qt5.15-mingw32.tar.xz beside the repository, checked by its SHA-256).
+#   Each setup program is installed, opened and uninstalled under Wine before it is kept, unless
+#   --no-wine-check (the second build of a comparison, whose files must match the first's): the
+#   64-bit one always (under wine64), the 32-bit one where the machine runs 32-bit code.
+# Qt for Windows: the archives qt5.15-mingw64.tar.xz and qt5.15-mingw32.tar.xz in the folder
+# BODYASTRO_QT_ARCHIVES (default ../shared/toolchains beside the repository), each checked by its
+# SHA-256 (scripts/build-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 wine_check=yes
 [ "${1:-}" = "--no-wine-check" ] && wine_check=no
+unset QT_MINGW_DIR QT_MINGW_ARCHIVE
 # CPack's Debian generator finds the libraries the program needs with dpkg-shlibdeps and file.
 scripts/install-deps.sh dpkg-dev file git procps
 . scripts/reproducible-env.sh
@@ -27,18 +31,23 @@ cmake --build build-release -j"$(nproc)"
 cpack -G DEB --config build-release/CPackConfig.cmake -B "$PWD/build-release/cpack"
 cp build-release/cpack/*.deb dist/
 
-echo "== Windows: setup program and portable zip =="
-# From scratch, keeping only the unpacked Qt.
-[ -d build-release-windows ] && find build-release-windows -mindepth 1 -maxdepth 1 ! -name 'qt5.15-mingw32*' -exec rm -rf {} +
-scripts/build-windows.sh build-release-windows -DBODYASTRO_BUILD_TESTS=OFF
-cmake --build build-release-windows --target windows_setup windows_zip
-cp build-release-windows/CorvaneBodyAstrology-*-setup.exe build-release-windows/CorvaneBodyAstrology-*-windows.zip dist/
-if [ "$wine_check" = yes ]; then
-    tests/windows_setup_check.sh dist || {
-        [ $? -eq 77 ] || exit 1
-        echo "WARNING: the setup program was NOT tried under Wine on this machine (see SKIP above)"
-    }
-fi
+for arch in x64 x86; do
+    echo "== Windows ($arch): setup program and portable zip =="
+    build=build-release-windows-$arch
+    # From scratch, keeping only the unpacked Qt.
+    [ -d "$build" ] && find "$build" -mindepth 1 -maxdepth 1 ! -name 'qt5.15-mingw*' -exec rm -rf {} +
+    scripts/build-windows.sh --arch "$arch" "$build" -DBODYASTRO_BUILD_TESTS=OFF
+    cmake --build "$build" --target windows_setup windows_zip
+    # shellcheck source=/dev/null
+    . "$build/product.sh"
+    cp "$build/$package_name-$product_version-win$windows_bits-setup.exe" "$build/$package_name-$product_version-win$windows_bits.zip" dist/
+    if [ "$wine_check" = yes ]; then
+        tests/windows_setup_check.sh "$build" dist || {
+            [ $? -eq 77 ] || exit 1
+            echo "WARNING: the $arch setup program was NOT tried under Wine on this machine (see SKIP above)"
+        }
+    fi
+done
 
 cd dist
 sha256sum -- *.deb *.exe *.zip >SHA256SUMS

@@ -6,7 +6,7 @@
 # Usage: windows_deploy_check.sh FOLDER | BUILD_DIR   (a build folder is installed first)
 set -euo pipefail
 target=$1
-objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
+source "$(dirname "$0")/common/windows.sh"
 if [ -f "$target/CMakeCache.txt" ]; then
     stage=$(mktemp -d)
     trap 'rm -rf "$stage"' EXIT
@@ -15,6 +15,13 @@ if [ -f "$target/CMakeCache.txt" ]; then
 fi
 cd "$target"
 [ -f bodyastro.exe ] || { echo "FAIL: no bodyastro.exe in $target"; exit 1; }
+# The binutils of the executable's architecture; the manifest must name the same one.
+arch=$(pe_arch bodyastro.exe) || { echo "FAIL: bodyastro.exe is not a Windows program"; exit 1; }
+case $arch in
+    x64) objdump=x86_64-w64-mingw32-objdump manifest_arch=amd64 ;;
+    x86) objdump=i686-w64-mingw32-objdump manifest_arch=x86 ;;
+esac
+objdump=${OBJDUMP:-$objdump}
 
 # What Windows itself provides, in lower case.
 system=" advapi32.dll bcrypt.dll comctl32.dll comdlg32.dll crypt32.dll d2d1.dll d3d11.dll d3d9.dll
@@ -28,6 +35,8 @@ status=0
 # A GUI program (no console window opens), with its manifest and version information.
 [[ $("$objdump" -p bodyastro.exe) == *"(Windows GUI)"* ]] || { echo "FAIL: bodyastro.exe is not a GUI program"; status=1; }
 grep -q '<dpiAwareness[^>]*>PerMonitor<' bodyastro.exe || { echo "FAIL: no DPI-aware manifest in bodyastro.exe"; status=1; }
+grep -qa "<assemblyIdentity [^>]*processorArchitecture=\"$manifest_arch\"" bodyastro.exe ||
+    { echo "FAIL: the manifest of the $arch bodyastro.exe does not name $manifest_arch"; status=1; }
 [[ $(strings -el bodyastro.exe) == *"Corvane Body Astrology"* ]] || { echo "FAIL: no version information in bodyastro.exe"; status=1; }
 mapfile -t files < <(find . -type f \( -iname '*.exe' -o -iname '*.dll' \) | sed 's|^\./||' | sort)
 # Debug sections are for the build folder, not for a download.
@@ -65,6 +74,6 @@ for file in "${files[@]}"; do
     fi
 done
 if [ $status -eq 0 ]; then
-    echo "windows folder: ${#files[@]} files, every import satisfied, nothing extra"
+    echo "windows folder ($arch): ${#files[@]} files, every import satisfied, nothing extra"
 fi
 exit $status

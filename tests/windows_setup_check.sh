@@ -5,24 +5,27 @@
 # that copy runs, a silent setup and uninstaller must refuse and change nothing; then uninstalls
 # silently and checks that nothing of ours is left and the user's files are. Last, the same for a
 # per-user install (/CurrentUser), which must not touch HKLM or Program Files.
-# Usage: windows_setup_check.sh DIST
-#   DIST holds CorvaneBodyAstrology-VERSION-setup.exe and windows/Corvane Body Astrology/.
-# Needs wine, makensis, cmake, Xvfb, xdotool and ps (procps). Skips (77) where Wine cannot run.
+# Usage: windows_setup_check.sh BUILD_DIR DIST
+#   BUILD_DIR is the Windows build the setup was made in (its identity and architecture);
+#   DIST holds its PACKAGE-VERSION-winNN-setup.exe and windows-ARCH/PRODUCT/.
+# Needs wine, makensis, cmake, Xvfb, xdotool and ps (procps). Runs on the Wine loader of the
+# build's architecture: skips (77) for a 32-bit build where that cannot run, fails for a 64-bit one.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
-why=$("$here/wine-usable.sh") || { echo "SKIP: $why"; exit 77; }
 nsi=$here/../packaging/windows/bodyastro.nsi
-dist=$(cd "$1" && pwd)
-shopt -s nullglob
-setups=("$dist"/CorvaneBodyAstrology-*-setup.exe)
-[ ${#setups[@]} -eq 1 ] || { echo "FAIL: not one CorvaneBodyAstrology-*-setup.exe in $dist"; exit 1; }
-setup=${setups[0]}
-version=${setup##*/CorvaneBodyAstrology-}
-version=${version%-setup.exe}
-folder="$dist/windows/Corvane Body Astrology"
-[ -f "$folder/bodyastro.exe" ] || { echo "FAIL: no program folder $folder"; exit 1; }
-
+build=$(cd "$1" && pwd)
+dist=$(cd "$2" && pwd)
 source "$here/common/gui.sh"
+source "$here/common/windows.sh"
+fail() { echo "FAIL: $*"; exit 1; }
+load_product "$build"
+use_wine "$windows_arch"
+setup="$dist/$package_name-$product_version-win$windows_bits-setup.exe"
+[ -f "$setup" ] || fail "no $setup"
+version=$product_version
+folder="$dist/windows-$windows_arch/$product_name"
+[ -f "$folder/bodyastro.exe" ] || fail "no program folder $folder"
+[ "$(pe_arch "$setup")" = "$windows_arch" ] || fail "the setup program is not an $windows_arch program"
 work=$(mktemp -d)
 xvfb=""
 cleanup() {
@@ -55,7 +58,7 @@ expect_value() { # KEY NAME EXPECTED
     found=$(reg_value "$1" ${2:+"$2"})
     [ "$found" = "$3" ] || fail "$1 ${2:-(default)} is '$found', not '$3'"
 }
-uninstall_key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvaneBodyAstrology'
+uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$package_name"
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 
 # An older version whose folder held a plug-in and a library that this one does not ship.
@@ -63,7 +66,8 @@ old="$work/old/Corvane Body Astrology"
 mkdir -p "$work/old" && cp -r "$folder" "$old"
 mkdir "$old/imageformats" && echo stale >"$old/imageformats/qjpeg.dll" && echo stale >"$old/libold-1.dll"
 cmake -DSOURCE_DIR="$old" -DOUTPUT="$work/old/files.nsh" -P "$here/../packaging/windows/setup-files.cmake"
-makensis -V1 "-XSetCompress off" -DVERSION=0.9 -DSOURCE_DIR="$old" -DFILES_NSH="$work/old/files.nsh" \
+makensis -V1 "-XSetCompress off" -DVERSION=0.9 -DPRODUCT_NSH="$build/packaging/windows/product.nsh" \
+    -DSOURCE_DIR="$old" -DFILES_NSH="$work/old/files.nsh" \
     -DOUTFILE="$work/old/CorvaneBodyAstrology-0.9-setup.exe" "$nsi"
 wine "$work/old/CorvaneBodyAstrology-0.9-setup.exe" /S || fail "the older setup program failed"
 old_place=$(winepath -u "$(reg_value "$uninstall_key" InstallLocation)")
@@ -72,6 +76,9 @@ old_place=$(winepath -u "$(reg_value "$uninstall_key" InstallLocation)")
 echo "== install $version over 0.9 =="
 wine "$setup" /S || fail "the setup program exited with $?"
 install_location=$(reg_value "$uninstall_key" InstallLocation)
+# The 64-bit program in the 64-bit Program Files (its registry view is the one reg.exe reads).
+[ "$windows_arch" = x86 ] || [ "$install_location" = "C:\Program Files\$product_name" ] ||
+    fail "the 64-bit program went to '$install_location'"
 installed=$(winepath -u "$install_location")
 # Exactly the program's folder and the uninstaller: nothing stale from 0.9.
 differences=$(diff -r "$folder" "$installed" || true)
@@ -150,7 +157,7 @@ key_exists 'HKCU\Software\Corvane Software\bodyastro' || fail "the user's stored
 echo "== per-user install (/CurrentUser) =="
 machine_left=$(cd "$installed" && find . -mindepth 1 | sort)
 wine "$setup" /S /CurrentUser || fail "the per-user setup exited with $?"
-user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvaneBodyAstrology'
+user_key="HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$package_name"
 user_location=$(reg_value "$user_key" InstallLocation)
 case "$user_location" in
 *'\AppData\Local\Programs\Corvane Body Astrology') ;;

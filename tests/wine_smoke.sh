@@ -3,8 +3,9 @@
 # a reading from the keyboard, saved to a .boa file through the Windows save dialog, Back, the
 # file handed to the running copy by a second start (the named pipe), the stored setting checked
 # in the registry, File > Exit, and no lock left behind; then a portable copy (the marker file
-# beside the program) that leaves nothing in the registry or application data. Skips (77) where Wine, Xvfb or xdotool
-# are missing. With SMOKE_SHOTS=FOLDER it also writes screenshots of the input window and the
+# beside the program) that leaves nothing in the registry or application data. Runs on the Wine
+# loader of the build's architecture: a 32-bit build skips (77) where that cannot run, a 64-bit
+# one fails. With SMOKE_SHOTS=FOLDER it also writes screenshots of the input window and the
 # reading there, at SMOKE_DPI dots per inch (96 is 100 %, 144 is 150 %).
 # Usage: tests/wine_smoke.sh BUILD_DIR   (the program is installed from it into a folder of its own)
 set -uo pipefail
@@ -12,12 +13,8 @@ build=$(cd "$1" && pwd)
 dpi=${SMOKE_DPI:-96}
 shots=${SMOKE_SHOTS:-}
 [ -n "$shots" ] && shots=$(mkdir -p "$shots" && cd "$shots" && pwd)
-for tool in wine wineboot wineserver Xvfb xdotool; do
-    command -v $tool >/dev/null || { echo "$tool missing"; exit 77; }
-done
-why=$("$(dirname "$0")/wine-usable.sh") || { echo "SKIP: $why"; exit 77; }
-
 source "$(dirname "$0")/common/gui.sh"
+source "$(dirname "$0")/common/windows.sh"
 
 sandbox=$(mktemp -d)
 # Wine links the user's Documents folder to the home folder: a private one here.
@@ -39,6 +36,10 @@ fail() {
 }
 
 load_product "$build"
+use_wine "$windows_arch"
+for tool in Xvfb xdotool; do
+    command -v $tool >/dev/null || fail "$tool missing (Debian: apt install xvfb xdotool)"
+done
 folder=$sandbox/program
 cmake --install "$build" --prefix "$folder" >/dev/null || fail "cmake --install"
 start_xvfb

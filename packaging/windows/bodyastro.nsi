@@ -5,44 +5,48 @@
 ; (/CurrentUser, or the choice on the first page): in the user's own programs folder, with every
 ; registration under HKCU. Never over a running copy, and never into a folder that is not empty
 ; and not ours.
-; makensis -DVERSION=1.0 -DSOURCE_DIR=folder -DFILES_NSH=files.nsh -DOUTFILE=setup.exe bodyastro.nsi
-; FILES_NSH comes from setup-files.cmake run on the same folder.
+; makensis -DPRODUCT_NSH=product.nsh -DSOURCE_DIR=folder -DFILES_NSH=files.nsh -DOUTFILE=setup.exe bodyastro.nsi
+; PRODUCT_NSH is the product's identity as CMake writes it (product.nsh.in), for the build's
+; architecture; FILES_NSH comes from setup-files.cmake run on the same folder. -DVERSION=x.y
+; gives another version than the project's (the setup check's older copy).
 
 !macro Required NAME
     !ifndef ${NAME}
         !error "Define ${NAME} (makensis -D${NAME}=...)"
     !endif
 !macroend
-!insertmacro Required VERSION
+!insertmacro Required PRODUCT_NSH
 !insertmacro Required SOURCE_DIR
 !insertmacro Required FILES_NSH
 !insertmacro Required OUTFILE
 
-Unicode true
+!include "${PRODUCT_NSH}"
+!if "${ARCH}" == "x64"
+    ; A 64-bit program itself, so that it runs where only 64-bit code runs; it sees the 64-bit
+    ; Program Files and registry.
+    Target amd64-unicode
+    !define MULTIUSER_USE_PROGRAMFILES64
+!else
+    Unicode true
+!endif
 ManifestDPIAware true
 SetCompressor /SOLID lzma
 ; A file that cannot be written (one in use) stops the install instead of being passed over,
 ; which would leave old and new files mixed.
 AllowSkipFiles off
 
-!define PRODUCT "Corvane Body Astrology"
-!define PUBLISHER "Corvane Software"
-!define EXE "bodyastro.exe"
 !define UNINSTALLER "uninstall.exe"
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\CorvaneBodyAstrology"
+!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\${PACKAGE}"
 !define PROGID "CorvaneSoftware.BodyAstrology.Reading"
 !define TYPE_DESCRIPTION "Body astrology reading"
 !define SHORTCUT "$SMPROGRAMS\${PRODUCT}.lnk"
 ; makensis works in the script's folder.
 !define ICON "../../assets/icon/bodyastro.ico"
-; Held by the program while it runs (app/system_windows.cpp), in the global namespace or, where
-; that is refused, the session's.
-!define RUNNING_MUTEX "CorvaneBodyAstrologyRunning"
-; The program's own per-user folder (the single-instance lock), under %LOCALAPPDATA%.
-!define LOCK_FOLDER "${PUBLISHER}\bodyastro"
+; RUNNING_MUTEX is held by the program while it runs (app/system_windows.cpp), in the global
+; namespace or, where that is refused, the session's.
 
 ; Per machine for administrators unless they choose otherwise, per user for everyone else.
-; The folder: Program Files (x86) on 64-bit Windows for a 32-bit program, or
+; The folder: Program Files (Program Files (x86) for the 32-bit program on 64-bit Windows), or
 ; %LOCALAPPDATA%\Programs; an earlier install's folder of the same kind is kept.
 !define MULTIUSER_EXECUTIONLEVEL Highest
 !define MULTIUSER_MUI
@@ -56,6 +60,7 @@ AllowSkipFiles off
 !include "MultiUser.nsh"
 !include "MUI2.nsh"
 !include "LogicLib.nsh"
+!include "x64.nsh"
 !include "${FILES_NSH}"
 
 Name "${PRODUCT}"
@@ -148,6 +153,26 @@ Function CheckFolder
     FindClose $1
 FunctionEnd
 
+; Runs the uninstaller of the copy registered in the current registry view, if any. Only the
+; registered one is run, never one that merely lies in the chosen folder.
+Function RemoveInstalledCopy
+    ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+    ${AndIf} ${FileExists} "$0\${UNINSTALLER}"
+        DetailPrint "Removing the installed copy in $0"
+        ; _? runs it in place and waits for it; it cannot delete itself from there.
+        ClearErrors
+        ExecWait '"$0\${UNINSTALLER}" /S _?=$0' $1
+        ${If} ${Errors}
+        ${OrIf} $1 <> 0
+            MessageBox MB_ICONSTOP "The installed copy in $0 could not be removed (code $1); nothing new was installed." /SD IDOK
+            Abort
+        ${EndIf}
+        Delete "$0\${UNINSTALLER}"
+        RMDir "$0"
+    ${EndIf}
+FunctionEnd
+
 Function .onInit
     ; /AllUsers without an administrator stops with a code, also when silent.
     ${GetParameters} $0
@@ -191,23 +216,18 @@ Section
         MessageBox MB_ICONSTOP "$R0" /SD IDOK
         Abort
     ${EndIf}
-    ; An installed copy of this kind, of any version, is removed first by its own uninstaller,
-    ; which knows what that version installed: nothing it shipped and this one does not is left
-    ; behind. Only the registered one is run, never one that merely lies in the chosen folder.
-    ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} $0 != ""
-    ${AndIf} ${FileExists} "$0\${UNINSTALLER}"
-        DetailPrint "Removing the installed copy in $0"
-        ; _? runs it in place and waits for it; it cannot delete itself from there.
-        ClearErrors
-        ExecWait '"$0\${UNINSTALLER}" /S _?=$0' $1
-        ${If} ${Errors}
-        ${OrIf} $1 <> 0
-            MessageBox MB_ICONSTOP "The installed copy in $0 could not be removed (code $1); nothing new was installed." /SD IDOK
-            Abort
-        ${EndIf}
-        Delete "$0\${UNINSTALLER}"
-        RMDir "$0"
+    ; An installed copy of this kind, of any version and either architecture, is removed first
+    ; by its own uninstaller, which knows what that version installed: nothing it shipped and
+    ; this one does not is left behind. Per machine, the 64-bit and 32-bit copies are registered
+    ; in the registry's two views; per user, both share one key.
+    ${If} ${RunningX64}
+        SetRegView 64
+        Call RemoveInstalledCopy
+        SetRegView 32
+        Call RemoveInstalledCopy
+        SetRegView default
+    ${Else}
+        Call RemoveInstalledCopy
     ${EndIf}
 
     !insertmacro InstallFiles

@@ -1,0 +1,40 @@
+# Sourced by the scripts that check or run the Windows build on this machine (the tests' runner,
+# the Wine smoke test, the setup check, the deploy check).
+windows_tests=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+
+# pe_arch FILE: x64 or x86, from the machine field of a Windows program's (PE) header.
+pe_arch() {
+    local offset machine
+    offset=$(od -An -tu4 -j60 -N4 "$1" 2>/dev/null | tr -d ' ')
+    [ -n "$offset" ] || return 1
+    machine=$(od -An -tx2 -j$((offset + 4)) -N2 "$1" 2>/dev/null | tr -d ' ')
+    case $machine in
+        8664) echo x64 ;;
+        014c) echo x86 ;;
+        *) return 1 ;;
+    esac
+}
+
+# use_wine ARCH: wine, wineboot and winepath run ARCH's Wine loader from here on. Where that
+# loader cannot run, the calling script ends: skipped (77) for x86, which some machines' kernels
+# refuse and whose Wine a mirror does not always offer; failed (1) for x64, which runs on every
+# machine this project builds on, so that its tests can never pass by skipping.
+use_wine() {
+    local why
+    if ! why=$("$windows_tests/wine-usable.sh" "$1"); then
+        [ "$1" = x86 ] && { echo "SKIP: $why"; exit 77; }
+        echo "FAIL: $why"
+        exit 1
+    fi
+    export WINELOADER
+    WINELOADER=$(wine_loader "$1")
+    PATH=$windows_tests/common/wine-bin:$PATH
+}
+
+# wine_loader ARCH: the path of Debian's Wine loader for ARCH.
+wine_loader() {
+    case $1 in
+        x64) echo /usr/lib/wine/wine64 ;;
+        *) echo /usr/lib/wine/wine ;;
+    esac
+}
