@@ -7,7 +7,8 @@
 # Usage: scripts/release.sh [--no-wine-check]
 #   Each setup program is installed, opened and uninstalled under Wine before it is kept, unless
 #   --no-wine-check (the second build of a comparison, whose files must match the first's): the
-#   64-bit one always (under wine64), the 32-bit one where the machine runs 32-bit code.
+#   64-bit one always (under wine64), the 32-bit one, and the 64-bit one over an installed 32-bit
+#   copy, where the machine runs 32-bit code.
 # Qt for Windows: the archives qt5.15-mingw64.tar.xz and qt5.15-mingw32.tar.xz in the folder
 # BODYASTRO_QT_ARCHIVES (default ../shared/toolchains beside the repository), each checked by its
 # SHA-256 (scripts/build-windows.sh).
@@ -48,6 +49,12 @@ for arch in x64 x86; do
         }
     fi
 done
+if [ "$wine_check" = yes ]; then
+    tests/windows_setup_cross_check.sh build-release-windows-x64 build-release-windows-x86 dist || {
+        [ $? -eq 77 ] || exit 1
+        echo "WARNING: the 64-bit setup over a 32-bit copy was NOT tried on this machine (see SKIP above)"
+    }
+fi
 
 cd dist
 sha256sum -- *.deb *.exe *.zip >SHA256SUMS
