@@ -77,7 +77,7 @@ echo "== install $version over 0.9 =="
 wine "$setup" /S || fail "the setup program exited with $?"
 install_location=$(reg_value "$uninstall_key" InstallLocation)
 # The 64-bit program in the 64-bit Program Files (its registry view is the one reg.exe reads).
-[ "$windows_arch" = x86 ] || [ "$install_location" = "C:\Program Files\$product_name" ] ||
+[ "$windows_arch" = x86 ] || [ "$install_location" = "C:\\Program Files\\$product_name" ] ||
     fail "the 64-bit program went to '$install_location'"
 installed=$(winepath -u "$install_location")
 # Exactly the program's folder and the uninstaller: nothing stale from 0.9.
