@@ -34,10 +34,20 @@ void HandOverServer::finish(const QByteArray& message)
         emit requested(path);
 }
 
+void HandOverServer::admit(HandOverSender* sender)
+{
+    const auto gone = [](const QPointer<HandOverSender>& other) { return !other || other->hasEnded(); };
+    m_senders.erase(std::remove_if(m_senders.begin(), m_senders.end(), gone), m_senders.end());
+    if (m_senders.size() >= kMaxSenders)
+        m_senders.takeFirst()->cutOff();
+    m_senders.append(sender);
+}
+
 HandOverSender::HandOverSender(HandOverServer* server)
     : QObject(server)
     , m_server(server)
 {
+    server->admit(this);
     QTimer::singleShot(HandOverServer::kSenderTimeoutMs, this, [this] { cutOff(); });
 }
 

@@ -9,11 +9,15 @@
 
 #include "app/system.h"
 
+#include <QList>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 
 #include <functional>
 #include <memory>
+
+class HandOverSender;
 
 class HandOverServer : public QObject {
     Q_OBJECT
@@ -22,6 +26,9 @@ public:
     static constexpr int kMaxMessage = 4096;
     // A later start writes and leaves at once; one that sends nothing is not waited for long.
     static constexpr int kSenderTimeoutMs = 5000;
+    // At most this many later starts are served at once; a new one cuts off the oldest, so
+    // that connections that say nothing neither pile up nor keep a real later start out.
+    static constexpr int kMaxSenders = 4;
 
     explicit HandOverServer(QObject* parent = nullptr);
     ~HandOverServer() override;
@@ -39,6 +46,10 @@ private:
     friend class HandOverSender;
     // A sender's whole message, once it has closed its end.
     void finish(const QByteArray& message);
+    // A new sender, after the oldest has been cut off if there are as many as may be.
+    void admit(HandOverSender* sender);
+
+    QList<QPointer<HandOverSender>> m_senders;
 
     struct Listener;
     std::unique_ptr<Listener> m_listener;
@@ -48,6 +59,9 @@ private:
 // lets go of the connection in release(). Never more than one byte past the limit is held; a
 // sender that goes past it, or does not finish in time, is cut off and its message dropped.
 class HandOverSender : public QObject {
+    Q_OBJECT
+    friend class HandOverServer;
+
 public:
     // Bytes that may still come before the message is over the limit (always at least one
     // until the sender has ended).

@@ -40,6 +40,10 @@ public:
     {
     }
     ~Handle() { reset(); }
+    Handle(Handle&& other) noexcept
+        : m_handle(other.release())
+    {
+    }
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
     HANDLE get() const { return m_handle; }
@@ -122,30 +126,43 @@ void closePipe(Handle& pipe, std::initializer_list<Operation*> operations)
     pipe.reset();
 }
 
+// One piece of this process's token information, in a buffer of the size it needs.
+QByteArray ownTokenInformation(TOKEN_INFORMATION_CLASS kind)
+{
+    HANDLE raw = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
+        return QByteArray();
+    const Handle token(raw);
+    DWORD size = 0;
+    GetTokenInformation(token.get(), kind, nullptr, 0, &size);
+    QByteArray buffer(static_cast<int>(size), '\0');
+    if (size == 0 || !GetTokenInformation(token.get(), kind, buffer.data(), size, &size))
+        return QByteArray();
+    return buffer;
+}
+
 // The pipe's security: this user alone may open it or add instances, and the user, not an
 // administrator's default owner group, owns it, which is what a later start checks (owns()).
+// Its mandatory label, at this process's integrity level, refuses writes from a lower level (a
+// sandboxed process of the same user), whatever level the system would give it by default.
 class UserOnly {
 public:
     UserOnly()
+        : m_user(ownTokenInformation(TokenUser))
+        , m_label(ownTokenInformation(TokenIntegrityLevel))
     {
-        Handle token;
-        HANDLE raw = nullptr;
-        if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
-            return;
-        token.reset(raw);
-        DWORD size = 0;
-        GetTokenInformation(token.get(), TokenUser, nullptr, 0, &size);
-        m_user.resize(static_cast<int>(size));
-        if (size == 0 || !GetTokenInformation(token.get(), TokenUser, m_user.data(), size, &size))
+        if (m_user.isEmpty() || m_label.isEmpty())
             return;
         const PSID user = reinterpret_cast<TOKEN_USER*>(m_user.data())->User.Sid;
-        const DWORD aclSize = sizeof(ACL) + sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(user);
-        m_acl.resize(static_cast<int>(aclSize));
-        const auto acl = reinterpret_cast<PACL>(m_acl.data());
-        m_valid = InitializeAcl(acl, aclSize, ACL_REVISION) && AddAccessAllowedAce(acl, ACL_REVISION, FILE_ALL_ACCESS, user)
+        const PSID level = reinterpret_cast<TOKEN_MANDATORY_LABEL*>(m_label.data())->Label.Sid;
+        m_valid = makeAcl(m_acl, sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(user))
+                  && AddAccessAllowedAce(acl(m_acl), ACL_REVISION, FILE_ALL_ACCESS, user)
+                  && makeAcl(m_sacl, sizeof(SYSTEM_MANDATORY_LABEL_ACE) + GetLengthSid(level))
+                  && AddMandatoryAce(acl(m_sacl), ACL_REVISION, 0, SYSTEM_MANDATORY_LABEL_NO_WRITE_UP, level)
                   && InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION)
                   && SetSecurityDescriptorOwner(&m_descriptor, user, FALSE)
-                  && SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl, FALSE);
+                  && SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl(m_acl), FALSE)
+                  && SetSecurityDescriptorSacl(&m_descriptor, TRUE, acl(m_sacl), FALSE);
         m_attributes = SECURITY_ATTRIBUTES{sizeof(SECURITY_ATTRIBUTES), &m_descriptor, FALSE};
     }
     UserOnly(const UserOnly&) = delete;
@@ -167,8 +184,18 @@ public:
     }
 
 private:
+    static PACL acl(QByteArray& buffer) { return reinterpret_cast<PACL>(buffer.data()); }
+    static bool makeAcl(QByteArray& buffer, DWORD aceSize)
+    {
+        const DWORD size = sizeof(ACL) + aceSize;
+        buffer.resize(static_cast<int>(size));
+        return InitializeAcl(acl(buffer), size, ACL_REVISION);
+    }
+
     QByteArray m_user;
+    QByteArray m_label;
     QByteArray m_acl;
+    QByteArray m_sacl;
     SECURITY_DESCRIPTOR m_descriptor{};
     SECURITY_ATTRIBUTES m_attributes{};
     bool m_valid = false;
@@ -239,6 +266,9 @@ private:
 } // namespace
 
 struct HandOverServer::Listener {
+    // The senders being served and the one instance that waits for the next.
+    static constexpr DWORD kMaxInstances = kMaxSenders + 1;
+
     QString name;
     UserOnly security;
     // The instance that waits for the next later start.
@@ -256,7 +286,7 @@ struct HandOverServer::Listener {
     {
         const DWORD mode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
         waiting.reset(CreateNamedPipeW(wide(name), mode, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                       PIPE_UNLIMITED_INSTANCES, 16, kMaxMessage + 1, 0, security.attributes()));
+                                       kMaxInstances, 16, kMaxMessage + 1, 0, security.attributes()));
         if (!waiting.isValid())
             return false;
         // Windows refuses the first instance of a name that exists; where that flag is not
@@ -306,21 +336,24 @@ bool HandOverServer::listen(const QString& serverName)
         if (!connected && GetLastError() == ERROR_IO_INCOMPLETE)
             return;
         Handle pipe(listener.waiting.release());
+        // The sender first: when there are as many as may be, it frees the oldest one's
+        // instance for the next one to wait on.
+        if (connected)
+            new Sender(pipe.release(), this);
         if (!listener.createInstance(false)) {
             listener.notifier->setEnabled(false);
             qWarning("Later starts can no longer hand files to this copy (error %lu)", GetLastError());
         }
-        if (connected)
-            new Sender(pipe.release(), this);
     });
     return true;
 }
 
-bool handOver(const QString& path, const QString& serverName, int patienceMs)
+namespace {
+
+// The running copy's pipe, once it has been reached within patienceMs; an invalid handle when
+// it has not.
+Handle reachRunningCopy(const QString& name, int patienceMs)
 {
-    if (serverName.isEmpty())
-        return false;
-    const QString name = pipePath(serverName);
     Handle pipe;
     const bool reached = reachPatiently(patienceMs, [&] {
         // Identification only: the running copy may learn who we are, never act as us. The
@@ -336,10 +369,22 @@ bool handOver(const QString& path, const QString& serverName, int patienceMs)
         }
         return error == ERROR_FILE_NOT_FOUND ? Reach::NotListening : Reach::Failed;
     });
+    if (!reached)
+        pipe.reset();
+    return pipe;
+}
+
+} // namespace
+
+bool handOver(const QString& path, const QString& serverName, int patienceMs)
+{
+    if (serverName.isEmpty())
+        return false;
+    const Handle pipe = reachRunningCopy(pipePath(serverName), patienceMs);
     // Anyone can create a pipe of any name first, with security of his choosing, and the user's
-    // own server may not be the one answering: the pipe's owner, the server's session and the
-    // server's user must all be ours.
-    if (!reached || !UserOnly().owns(pipe.get()) || !handOverPeerIsThisUser(reinterpret_cast<qintptr>(pipe.get())))
+    // own server may not be the one answering: the pipe's owner, the server's session, user and
+    // integrity level must all be ours.
+    if (!pipe.isValid() || !UserOnly().owns(pipe.get()) || !handOverPeerIsThisUser(reinterpret_cast<qintptr>(pipe.get())))
         return false;
     // Windows lets the running copy come to the front only if the program in front allows it.
     ULONG serverId = 0;

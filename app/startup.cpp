@@ -12,54 +12,11 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QEvent>
 #include <QFileInfo>
 #include <QFont>
 #include <QGuiApplication>
 #include <QSettings>
 #include <QStandardPaths>
-
-#include <functional>
-#include <utility>
-
-namespace {
-
-// Calls back once, after the first paint of any of the program's windows, or after a second if
-// none has been painted by then.
-class AfterFirstPaint : public QObject {
-public:
-    AfterFirstPaint(QObject* parent, std::function<void()> call)
-        : QObject(parent)
-        , m_call(std::move(call))
-    {
-        qApp->installEventFilter(this);
-        QTimer::singleShot(1000, this, &AfterFirstPaint::run);
-    }
-
-protected:
-    bool eventFilter(QObject*, QEvent* event) override
-    {
-        // A window is painted in one pass; the call comes once the pass is over.
-        if (event->type() == QEvent::Paint) {
-            qApp->removeEventFilter(this);
-            QMetaObject::invokeMethod(this, &AfterFirstPaint::run, Qt::QueuedConnection);
-        }
-        return false;
-    }
-
-private:
-    void run()
-    {
-        qApp->removeEventFilter(this);
-        if (m_call)
-            std::exchange(m_call, nullptr)();
-        deleteLater();
-    }
-
-    std::function<void()> m_call;
-};
-
-} // namespace
 
 void prepareHighDpi()
 {
@@ -111,13 +68,11 @@ bool Program::start(const QDate& today, quint32 seed, const QString& file)
         m_session.EndProgram();
         return false;
     }
-    // Listening waits for the first window drawn (the update question's box or the input
-    // window), so that start-up does not wait for it; a later start that comes before then
-    // tries again for a moment. What it sends waits until the input window is up.
-    new AfterFirstPaint(&m_session, [this] {
-        if (!m_session.isEnding())
-            listenForLaterStarts();
-    });
+    // Listening comes before any window, however long the first one takes to show (a cold
+    // start on a slow machine): a later start waits only a moment for a copy that holds the
+    // lock but does not listen, and would drop its file. What it sends waits until the input
+    // window is up.
+    listenForLaterStarts();
 
     m_session.random().seed(seed);
     {

@@ -18,7 +18,8 @@ void choosePortableStorage();
 // uninstaller look before they replace or remove its files.
 void markProgramRunning();
 
-// The single-instance lock: in a folder only this user can write to, kept on this machine.
+// The single-instance lock: in a folder only this user can write to, kept on this machine. On
+// Windows the lock and the hand-over's name carry the logon session: one copy per session.
 QString instanceLockPath();
 
 // The name a running copy listens on for later starts: the path of a socket in the
@@ -28,7 +29,8 @@ QString handOverServerName();
 
 // Whether the other end of a connected hand-over socket (its descriptor, or a pipe's handle)
 // runs as this user: a later start hands a file name only to the user's own copy. On Windows
-// it must also run in the same session; the pipe's owner is checked in handover_windows.cpp.
+// it must also run in the same session and at the same integrity level (a sandboxed process of
+// the user's is not the user's program); the pipe's owner is checked in handover_windows.cpp.
 bool handOverPeerIsThisUser(qintptr descriptor);
 
 // Called before the command line answers (help, version, mistakes), so that the answer

@@ -26,42 +26,74 @@ QString sidText(PSID sid)
     return result;
 }
 
-// The user a process runs as, as a SID string; empty when it cannot be read.
-QString processUserSid(HANDLE process)
+// Who a process is: its user, as a SID string, and its integrity level (the last part of its
+// mandatory label's SID, e.g. 0x2000 for medium). An empty user when either cannot be read.
+struct Identity {
+    QString user;
+    DWORD integrity = 0;
+    bool operator==(const Identity& other) const { return !user.isEmpty() && user == other.user && integrity == other.integrity; }
+};
+
+// One piece of a token's information, in a buffer of the size it needs; empty when unreadable.
+QByteArray tokenInformation(HANDLE token, TOKEN_INFORMATION_CLASS kind)
+{
+    DWORD size = 0;
+    GetTokenInformation(token, kind, nullptr, 0, &size);
+    QByteArray buffer(static_cast<int>(size), '\0');
+    if (size == 0 || !GetTokenInformation(token, kind, buffer.data(), size, &size))
+        return QByteArray();
+    return buffer;
+}
+
+Identity processIdentity(HANDLE process)
 {
     HANDLE token = nullptr;
     if (!OpenProcessToken(process, TOKEN_QUERY, &token))
-        return QString();
-    DWORD size = 0;
-    GetTokenInformation(token, TokenUser, nullptr, 0, &size);
-    QByteArray buffer(static_cast<int>(size), '\0');
-    QString sid;
-    if (size > 0 && GetTokenInformation(token, TokenUser, buffer.data(), size, &size))
-        sid = sidText(reinterpret_cast<const TOKEN_USER*>(buffer.constData())->User.Sid);
+        return Identity();
+    const QByteArray user = tokenInformation(token, TokenUser);
+    const QByteArray label = tokenInformation(token, TokenIntegrityLevel);
     CloseHandle(token);
-    return sid;
+    if (user.isEmpty() || label.isEmpty())
+        return Identity();
+    const PSID level = reinterpret_cast<const TOKEN_MANDATORY_LABEL*>(label.constData())->Label.Sid;
+    return Identity{sidText(reinterpret_cast<const TOKEN_USER*>(user.constData())->User.Sid),
+                    *GetSidSubAuthority(level, *GetSidSubAuthorityCount(level) - 1u)};
 }
 
-const QString& thisUserSid()
+const Identity& thisIdentity()
 {
-    static const QString sid = processUserSid(GetCurrentProcess());
-    return sid;
+    static const Identity identity = processIdentity(GetCurrentProcess());
+    return identity;
 }
 
-bool runsAsThisUser(ULONG processId)
+// The same user at the same integrity level: a sandboxed (low integrity) process of the user's
+// is not the user's program.
+bool runsAsThisProgram(ULONG processId)
 {
     HANDLE process = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
     if (!process)
         return false;
-    const QString sid = processUserSid(process);
+    const Identity identity = processIdentity(process);
     CloseHandle(process);
-    return !sid.isEmpty() && sid == thisUserSid();
+    return identity == thisIdentity();
+}
+
+DWORD thisSession()
+{
+    DWORD session = 0;
+    return ProcessIdToSessionId(GetCurrentProcessId(), &session) ? session : ~DWORD(0);
 }
 
 bool isThisSession(ULONG sessionId)
 {
-    DWORD ours = 0;
-    return ProcessIdToSessionId(GetCurrentProcessId(), &ours) && ours == sessionId;
+    return sessionId == thisSession();
+}
+
+// A copy per logon session: the user's second logon (Remote Desktop beside the console) runs
+// its own, so the lock and the pipe carry the session.
+QString perSession(const QString& name)
+{
+    return name + QLatin1Char('-') + QString::number(thisSession());
 }
 
 bool isPortable()
@@ -125,21 +157,21 @@ QString instanceLockPath()
     // A portable copy keeps it in its own folder; if that cannot be written to, the program
     // runs without the lock rather than leave anything elsewhere.
     if (isPortable())
-        return QDir(QCoreApplication::applicationDirPath()).filePath(QCoreApplication::applicationName() + QStringLiteral(".lock"));
+        return QDir(QCoreApplication::applicationDirPath()).filePath(perSession(QCoreApplication::applicationName()) + QStringLiteral(".lock"));
     // The per-user local application data folder: the user's own, not roamed to other
     // machines, and not the root of the home folder, which is where Qt's runtime location
     // points on Windows.
     const QString folder = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
     QDir().mkpath(folder);
-    return QDir(folder).filePath(QCoreApplication::applicationName() + QStringLiteral(".lock"));
+    return QDir(folder).filePath(perSession(QCoreApplication::applicationName()) + QStringLiteral(".lock"));
 }
 
 QString handOverServerName()
 {
     // Pipe names are machine-wide: the user's SID keeps each user's copies apart.
-    if (thisUserSid().isEmpty())
+    if (thisIdentity().user.isEmpty())
         return QString();
-    return QCoreApplication::applicationName() + QLatin1Char('-') + thisUserSid();
+    return perSession(QCoreApplication::applicationName() + QLatin1Char('-') + thisIdentity().user);
 }
 
 bool handOverPeerIsThisUser(qintptr descriptor)
@@ -154,7 +186,7 @@ bool handOverPeerIsThisUser(qintptr descriptor)
     const bool known = (flags & PIPE_SERVER_END)
                            ? GetNamedPipeClientProcessId(pipe, &processId) && GetNamedPipeClientSessionId(pipe, &sessionId)
                            : GetNamedPipeServerProcessId(pipe, &processId) && GetNamedPipeServerSessionId(pipe, &sessionId);
-    return known && isThisSession(sessionId) && runsAsThisUser(processId);
+    return known && isThisSession(sessionId) && runsAsThisProgram(processId);
 }
 
 void prepareCommandLineOutput()

@@ -1,6 +1,7 @@
 // The program's start-up as main() runs it, command line included, except that a message box
 // is not shown: its text goes to standard error and it answers as if dismissed (OK, or No to a
-// question). Each result window shown prints "reading: <sun sign>" to standard error. With
+// question). Each result window shown prints "reading: <sun sign>" to standard error; with
+// BODYASTRO_TEST_SLOW_SHOW_MS the input window takes that long to show (a slow machine). With
 // BODYASTRO_TEST_INSTANCE_DIR set, its lock, hand-over socket (on Windows a pipe named after
 // the folder) and settings are in that folder: on Windows nothing in the environment moves the
 // registry, the lock or the pipe away from the user's own.
@@ -13,8 +14,10 @@
 #include <QDir>
 #include <QEvent>
 #include <QSettings>
+#include <QThread>
 
 #include <cstdio>
+#include <utility>
 
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -42,6 +45,8 @@ public:
     }
     bool eventFilter(QObject* watched, QEvent* event) override
     {
+        if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("frmMain"))
+            QThread::msleep(static_cast<unsigned long>(std::exchange(m_slowShowMs, 0)));
         if (event->type() == QEvent::Show && watched->objectName() == QLatin1String("frmDisplay")) {
             std::fprintf(stderr, "reading: %s\n", m_session.records().signResults.Sun.c_str());
             std::fflush(stderr);
@@ -51,6 +56,7 @@ public:
 
 private:
     Session& m_session;
+    int m_slowShowMs = qEnvironmentVariableIntValue("BODYASTRO_TEST_SLOW_SHOW_MS");
 };
 
 } // namespace

@@ -63,6 +63,7 @@ private slots:
     void startOpensFileAndHandedFilesWaitForModalBoxes();
     void defaultNamesAreTheUsersOwn();
     void laterStartWithFileHandsItOver();
+    void slowFirstWindowLosesNoHandedFile();
 };
 
 void tst_handover::handOverTakesOneAbsolutePathUpToTheLimit()
@@ -80,10 +81,15 @@ void tst_handover::handOverTakesOneAbsolutePathUpToTheLimit()
 #ifndef Q_OS_WIN
     QCOMPARE(QFileInfo(socketPath).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther), 0);
 #endif
-    // A sender that connects and says nothing holds nobody up.
-    QLocalSocket silent;
-    silent.connectToServer(socketPath);
-    QVERIFY(silent.waitForConnected(5000));
+    // Senders that connect and say nothing hold nobody up, nor pile up: a few are served at once.
+    QLocalSocket silent[3 * HandOverServer::kMaxSenders];
+    for (QLocalSocket& sender : silent) {
+        waitUntilListening(socketPath);
+        sender.connectToServer(socketPath);
+        QVERIFY(sender.waitForConnected(5000));
+    }
+    QTest::qWait(200);
+    QVERIFY(server.findChildren<HandOverSender*>().size() <= HandOverServer::kMaxSenders);
 
     // Each refused message is followed by a good one: only the good ones come through.
     const QString longest = QLatin1Char('/') + QString(HandOverServer::kMaxMessage - 1, QLatin1Char('a'));
@@ -146,6 +152,12 @@ void tst_handover::defaultNamesAreTheUsersOwn()
     // Pipe names are machine-wide: this one carries the user's SID.
     QVERIFY2(handOverServerName().startsWith(QCoreApplication::applicationName() + QStringLiteral("-S-1-")),
              qPrintable(handOverServerName()));
+    // One copy per logon session: a second logon of the same user runs its own.
+    DWORD session = 0;
+    QVERIFY(ProcessIdToSessionId(GetCurrentProcessId(), &session));
+    const QString ofSession = QLatin1Char('-') + QString::number(session);
+    QVERIFY(handOverServerName().endsWith(ofSession));
+    QCOMPARE(QFileInfo(instanceLockPath()).fileName(), QCoreApplication::applicationName() + ofSession + QStringLiteral(".lock"));
 #else
     // Both in the user's private runtime folder, whatever TMPDIR says.
     QTemporaryDir runtime;
@@ -184,6 +196,27 @@ void tst_handover::laterStartWithFileHandsItOver()
 
     QCOMPARE(first.state(), QProcess::Running);
     QVERIFY2(!first.said().contains(QStringLiteral("message: ")), qPrintable(first.said()));
+}
+
+void tst_handover::slowFirstWindowLosesNoHandedFile()
+{
+    SKIP_WITHOUT_SCRIPTED_PROGRAM();
+    PrivateHome home;
+    QVERIFY(home.isValid());
+    QTemporaryDir files;
+    const QString bob = writeReading(files, "BOB", 1, "January");
+    // The first copy takes longer to show its window than a later start waits for a copy that
+    // holds the lock but does not listen; the second starts as soon as the first has the lock.
+    QProcessEnvironment slow = home.environment();
+    slow.insert(QStringLiteral("BODYASTRO_TEST_SLOW_SHOW_MS"), QStringLiteral("3000"));
+    ScriptedProgram first(slow);
+    QVERIFY(first.start());
+    QTRY_VERIFY(QFileInfo::exists(home.lockPath()));
+    ScriptedProgram second(home.environment());
+    QVERIFY(second.start({bob}));
+    QVERIFY2(second.endsWell(), qPrintable(second.said()));
+    QCOMPARE(second.said(), QString());
+    QTRY_VERIFY_WITH_TIMEOUT(first.said().contains(QStringLiteral("reading: Capricorn\n")), 30000);
 }
 
 QTEST_MAIN(tst_handover)

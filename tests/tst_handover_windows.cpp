@@ -75,6 +75,17 @@ QString thisUser()
     return read ? sidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : QString();
 }
 
+QString thisIntegrityLevel()
+{
+    HANDLE token = nullptr;
+    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
+    char buffer[256];
+    DWORD size = sizeof(buffer);
+    const bool read = GetTokenInformation(token, TokenIntegrityLevel, buffer, size, &size);
+    CloseHandle(token);
+    return read ? sidText(reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer)->Label.Sid) : QString();
+}
+
 } // namespace
 
 class tst_handover_windows : public QObject {
@@ -131,9 +142,10 @@ void tst_handover_windows::pipeIsTheUsersAlone()
     QVERIFY(client != INVALID_HANDLE_VALUE);
     PSID owner = nullptr;
     PACL dacl = nullptr;
+    PACL sacl = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    QCOMPARE(GetSecurityInfo(client, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION, &owner,
-                             nullptr, &dacl, nullptr, &descriptor),
+    QCOMPARE(GetSecurityInfo(client, SE_KERNEL_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION | LABEL_SECURITY_INFORMATION,
+                             &owner, nullptr, &dacl, &sacl, &descriptor),
              DWORD(ERROR_SUCCESS));
     CloseHandle(client);
     QCOMPARE(sidText(owner), thisUser());
@@ -143,6 +155,12 @@ void tst_handover_windows::pipeIsTheUsersAlone()
     QVERIFY(GetAce(dacl, 0, reinterpret_cast<void**>(&ace)));
     QCOMPARE(int(ace->Header.AceType), ACCESS_ALLOWED_ACE_TYPE);
     QCOMPARE(sidText(&ace->SidStart), thisUser());
+    // Labelled at this process's integrity level: nothing below it may write.
+    SYSTEM_MANDATORY_LABEL_ACE* label = nullptr;
+    QVERIFY(sacl && GetAce(sacl, 0, reinterpret_cast<void**>(&label)));
+    QCOMPARE(int(label->Header.AceType), SYSTEM_MANDATORY_LABEL_ACE_TYPE);
+    QCOMPARE(label->Mask, DWORD(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP));
+    QCOMPARE(sidText(&label->SidStart), thisIntegrityLevel());
     LocalFree(descriptor);
 
     // And the user's own later start still gets through (after the look above, which the
