@@ -2,9 +2,13 @@
 # Makes a release in dist/: the Debian package (Qt 6); for 64-bit and for 32-bit Windows, the
 # setup program and the program's folder as a portable zip; and SHA256SUMS over them all. The
 # version in every file name is the CMake project's VERSION, the Windows architecture follows it
-# (win64, win32). Two releases of one commit are the same bytes, whoever makes them and wherever
-# (scripts/check-reproducible.sh compares two).
-# Usage: scripts/release.sh [--no-wine-check]
+# (win64, win32); COMMIT names the commit. Two releases of one commit are the same bytes, whoever
+# makes them and wherever (scripts/verify-release.sh proves it of a published one).
+# Usage: scripts/release.sh [--no-wine-check] [--sign-pfx FILE] [--sign-gpg KEYID]
+#   --sign-pfx: every Windows program file is signed with Authenticode with the code-signing
+#   certificate and key in FILE (PKCS#12; its password in BODYASTRO_PFX_PASSWORD, empty when
+#   unset), dated by the commit: the programs in the zips and setups, the uninstallers, the setups.
+#   --sign-gpg: SHA256SUMS is signed with that GPG key, as SHA256SUMS.asc.
 #   Each setup program is installed, opened and uninstalled under Wine before it is kept, unless
 #   --no-wine-check (the second build of a comparison, whose files must match the first's): the
 #   64-bit one always (under wine64), the 32-bit one, and the 64-bit one over an installed 32-bit
@@ -14,11 +18,21 @@
 # SHA-256 (scripts/build-windows.sh).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-wine_check=yes
-[ "${1:-}" = "--no-wine-check" ] && wine_check=no
-unset QT_MINGW_DIR QT_MINGW_ARCHIVE
+wine_check=yes gpg_key=""
+unset QT_MINGW_DIR QT_MINGW_ARCHIVE BODYASTRO_SIGN_PFX
+while [ $# -gt 0 ]; do
+    case $1 in
+        --no-wine-check) wine_check=no ;;
+        --sign-pfx) BODYASTRO_SIGN_PFX=$(realpath "$2") && shift && export BODYASTRO_SIGN_PFX ;;
+        --sign-gpg) gpg_key=$2 && shift ;;
+        *) echo "usage: scripts/release.sh [--no-wine-check] [--sign-pfx FILE] [--sign-gpg KEYID]" >&2; exit 2 ;;
+    esac
+    shift
+done
 # CPack's Debian generator finds the libraries the program needs with dpkg-shlibdeps and file.
 scripts/install-deps.sh dpkg-dev file git procps
+[ -z "${BODYASTRO_SIGN_PFX:-}${BODYASTRO_SIGN_ATTACH:-}" ] || scripts/install-deps.sh --only osslsigncode openssl
+[ -z "$gpg_key" ] || scripts/install-deps.sh --only gnupg
 . scripts/reproducible-env.sh
 
 rm -rf dist
@@ -42,6 +56,8 @@ for arch in x64 x86; do
     # shellcheck source=/dev/null
     . "$build/product.sh"
     cp "$build/$package_name-$product_version-win$windows_bits-setup.exe" "$build/$package_name-$product_version-win$windows_bits.zip" dist/
+    # The unpacked folder as the zip and the setup hold it (signed, where the release signs).
+    rm -rf "dist/windows-$arch" && cp -a "$build/packaging/windows/package" "dist/windows-$arch"
     if [ "$wine_check" = yes ]; then
         tests/windows_setup_check.sh "$build" dist || {
             [ $? -eq 77 ] || exit 1
@@ -56,7 +72,14 @@ if [ "$wine_check" = yes ]; then
     }
 fi
 
+git rev-parse HEAD >dist/COMMIT
 cd dist
-sha256sum -- *.deb *.exe *.zip >SHA256SUMS
+sha256sum -- *.deb *.exe *.zip COMMIT >SHA256SUMS
+if [ -n "$gpg_key" ]; then
+    # Dated by the commit too, so that one key signs the same bytes every time.
+    gpg --batch --yes --local-user "$gpg_key" --faked-system-time "$SOURCE_DATE_EPOCH!" \
+        --armor --detach-sign --output SHA256SUMS.asc SHA256SUMS
+    gpg --batch --verify SHA256SUMS.asc SHA256SUMS || { echo "SHA256SUMS.asc does not verify" >&2; exit 1; }
+fi
 echo "Release files in dist/:"
 cat SHA256SUMS

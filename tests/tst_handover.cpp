@@ -132,8 +132,7 @@ void tst_handover::startOpensFileAndHandedFilesWaitForModalBoxes()
     QDialog box;
     box.setWindowModality(Qt::ApplicationModal);
     box.show();
-    // The running copy listens once its first window has been drawn. (QTRY_VERIFY evaluates
-    // once more when it has passed: the file is handed over once.)
+    // (QTRY_VERIFY evaluates once more when it has passed: the file is handed over once.)
     bool handed = false;
     QTRY_VERIFY(handed || (handed = handOver(bob, names.handOverName, 0)));
     QTest::qWait(500);
