@@ -4,12 +4,16 @@
 # file type and Add/Remove Programs entry, opens a saved reading through the file type; while
 # that copy runs, a silent setup and uninstaller must refuse and change nothing; then uninstalls
 # silently and checks that nothing of ours is left and the user's files are. Last, the same for a
-# per-user install (/CurrentUser), which must not touch HKLM or Program Files.
+# per-user install (/CurrentUser), which must not touch HKLM or Program Files. Throughout, an
+# uninstaller planted where HKCU points must never run, no setup installs outside Program Files
+# (per machine) or the user's programs folder (per user), a mutex of the program's name that
+# another program took first blocks nothing, and a .boa type of another program stays its own.
 # Usage: windows_setup_check.sh BUILD_DIR DIST
 #   BUILD_DIR is the Windows build the setup was made in (its identity and architecture);
 #   DIST holds its PACKAGE-VERSION-winNN-setup.exe and windows-ARCH/PRODUCT/.
-# Needs wine, makensis, cmake, Xvfb, xdotool and ps (procps). Runs on the Wine loader of the
-# build's architecture: skips (77) for a 32-bit build where that cannot run, fails for a 64-bit one.
+# Needs wine, makensis, cmake, Xvfb, xdotool, ps (procps) and MinGW-w64's C compiler. Runs on the
+# Wine loader of the build's architecture: skips (77) for a 32-bit build where that cannot run,
+# fails for a 64-bit one.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 nsi=$here/../packaging/windows/bodyastro.nsi
@@ -61,6 +65,19 @@ expect_value() { # KEY NAME EXPECTED
 uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$package_name"
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 
+# What any program of the user can do unelevated: point HKCU's entry at a folder of its own with
+# an uninstall.exe in it (this one leaves "ran" beside itself when run).
+compiler=x86_64-w64-mingw32-gcc
+[ "$windows_arch" = x64 ] || compiler=i686-w64-mingw32-gcc
+"$compiler" -municode -mwindows -O2 -o "$work/planted.exe" "$here/windows/planted.c"
+planted="$WINEPREFIX/drive_c/planted"
+mkdir "$planted" && cp "$work/planted.exe" "$planted/uninstall.exe"
+wine reg add "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$package_name" /v InstallLocation /d 'C:\planted' /f >/dev/null
+untouched_plant() {
+    [ ! -e "$planted/ran" ] || fail "$1 ran the planted uninstaller"
+    [ "$(ls "$planted")" = uninstall.exe ] || fail "$1 installed into the planted folder: $(ls "$planted")"
+}
+
 # An older version whose folder held a plug-in and a library that this one does not ship.
 old="$work/old/Corvane Body Astrology"
 mkdir -p "$work/old" && cp -r "$folder" "$old"
@@ -72,9 +89,21 @@ makensis -V1 "-XSetCompress off" -DVERSION=0.9 -DPRODUCT_NSH="$build/packaging/w
 wine "$work/old/CorvaneBodyAstrology-0.9-setup.exe" /S || fail "the older setup program failed"
 old_place=$(winepath -u "$(reg_value "$uninstall_key" InstallLocation)")
 [ -f "$old_place/libold-1.dll" ] || { echo "FAIL: the older copy did not install"; exit 1; }
+untouched_plant "the per-machine setup"
 
-echo "== install $version over 0.9 =="
+echo "== no folder outside the install's own place =="
+for mode in /AllUsers /CurrentUser; do
+    wine "$setup" /S $mode '/D=C:\Apps\Body' && fail "the setup ($mode) accepted C:\Apps\Body"
+done
+[ ! -e "$WINEPREFIX/drive_c/Apps" ] || fail "the setup wrote into C:\Apps"
+
+echo "== install $version over 0.9, while another program holds the old running-check's mutex =="
+wine "$work/planted.exe" hold "Global\\${package_name}Running" "$(winepath -w "$work/held")" &
+holder=$!
+for _ in $(seq 100); do [ -e "$work/held" ] && break; sleep 0.1; done
+[ -e "$work/held" ] || fail "the mutex was not created"
 wine "$setup" /S || fail "the setup program exited with $?"
+rm -f "$work/held" && wait "$holder"
 install_location=$(reg_value "$uninstall_key" InstallLocation)
 # The 64-bit program in the 64-bit Program Files (its registry view is the one reg.exe reads).
 [ "$windows_arch" = x86 ] || [ "$install_location" = "C:\\Program Files\\$product_name" ] ||
@@ -164,6 +193,7 @@ case "$user_location" in
 *) fail "the per-user install went to '$user_location'" ;;
 esac
 user_installed=$(winepath -u "$user_location")
+untouched_plant "the per-user setup"
 [ -f "$user_installed/bodyastro.exe" ] || fail "no program in $user_installed"
 for key in "$uninstall_key" 'HKLM\Software\Classes\.boa' "HKLM\\Software\\Classes\\$progid"; do
     ! key_exists "$key" || fail "the per-user setup wrote $key"
@@ -201,5 +231,18 @@ done
 [ ! -e "$user_shortcut" ] || fail "the user's Start menu shortcut is left"
 [ -z "$(lock_folder)" ] || fail "the user's empty lock folder is left: $(lock_folder)"
 
-[ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, refuses while it runs, uninstalls cleanly; the same per user"
+echo "== .boa owned by another program =="
+rm -f "$installed/saved here.boa"
+other() { expect_value 'HKLM\Software\Classes\.boa' "" Other.Reading; }
+offered() { wine reg query 'HKLM\Software\Classes\.boa\OpenWithProgids' /v "$progid" >/dev/null 2>&1; }
+wine reg add 'HKLM\Software\Classes\.boa' /ve /d Other.Reading /f >/dev/null
+wine "$setup" /S || fail "the setup program exited with $?"
+other
+offered || fail "the program is not offered under Open with"
+wine "$uninstaller" /S || fail "the uninstaller exited with $?"
+wineserver -w
+other
+! offered || fail "the program is left under Open with"
+
+[ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, refuses while it runs, uninstalls cleanly; the same per user; planted, outside and foreign ones refused"
 exit $status
