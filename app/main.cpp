@@ -14,7 +14,6 @@ int main(int argc, char* argv[])
     const std::unique_ptr<QCoreApplication> app = createApplication(argc, argv);
     configureApplication();
     choosePortableStorage();
-    markProgramRunning();
     const QString file = readCommandLine();
     leaveProgramFolder();
 

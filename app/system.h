@@ -14,10 +14,6 @@ void restrictLibrarySearch();
 // it, and writes nothing to the registry or the user's application data.
 void choosePortableStorage();
 
-// Marks the program as running, for as long as it runs, where the Windows setup and
-// uninstaller look before they replace or remove its files.
-void markProgramRunning();
-
 // The single-instance lock: in a folder only this user can write to, kept on this machine. On
 // Windows the lock and the hand-over's name carry the logon session: one copy per session.
 QString instanceLockPath();

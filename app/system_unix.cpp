@@ -14,7 +14,6 @@
 // Libraries, the setting and the running program are found as the system always finds them.
 void restrictLibrarySearch() {}
 void choosePortableStorage() {}
-void markProgramRunning() {}
 
 QString instanceLockPath()
 {
