@@ -1,5 +1,6 @@
 #include "app/system.h"
 #include "core/product.h"
+#include "ui/platform.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -8,7 +9,6 @@
 #include <QStandardPaths>
 
 #include <cstdio>
-#include <string>
 
 #include <windows.h>
 #include <sddl.h>
@@ -140,16 +140,8 @@ void choosePortableStorage()
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, folder);
-}
-
-void markProgramRunning()
-{
-    // Held until the process ends. Global, so that a setup run by another user sees it too;
-    // where that is not allowed, in this session only (packaging/windows/bodyastro.nsi looks for
-    // both by this name).
-    const std::wstring name(product::kRunningMutex);
-    if (!CreateMutexW(nullptr, FALSE, (L"Global\\" + name).c_str()))
-        CreateMutexW(nullptr, FALSE, name.c_str());
+    // Qt's file dialogs keep their state in the registry whatever the default format is.
+    QtPlatform::setPortable();
 }
 
 QString instanceLockPath()

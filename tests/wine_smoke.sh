@@ -3,7 +3,8 @@
 # a reading from the keyboard, saved to a .boa file through the Windows save dialog, Back, the
 # file handed to the running copy by a second start (the named pipe), the stored setting checked
 # in the registry, File > Exit, and no lock left behind; then a portable copy (the marker file
-# beside the program) that leaves nothing in the registry or application data. Runs on the Wine
+# beside the program), below a folder that looks like a Qt, that saves a reading and leaves
+# nothing in the registry or application data. Runs on the Wine
 # loader of the build's architecture: a 32-bit build skips (77) where that cannot run, a 64-bit
 # one fails. With SMOKE_SHOTS=FOLDER it also writes screenshots of the input window and the
 # reading there, at SMOKE_DPI dots per inch (96 is 100 %, 144 is 150 %).
@@ -55,6 +56,34 @@ shot() { # NAME WINDOW
     [ -z "$shots" ] || screenshot "$2" "$shots/$1-wine$([ "$dpi" != 96 ] && echo "-$((dpi * 100 / 96))").png"
 }
 
+# A reading of NAME (lower case) from the keyboard in input window $1, saved as NAME.boa through
+# the save dialog (the Windows one, or Qt's own in a portable copy), which starts in the user's
+# documents although the program was started in its own folder; the result window stays, as
+# $result. With a third argument, the screenshots are taken on the way.
+save_reading() { # INPUT NAME [shots]
+    focus_window "$1"
+    xdotool type --delay 50 "$2"
+    # Tab to "Find Sun Sign" (after the four lists) and tick it.
+    xdotool key --delay 50 Tab Tab Tab Tab Tab space
+    [ -z "${3:-}" ] || shot input-window "$1"
+    xdotool key alt+b
+    result=$(wait_for_window "$caption_pattern" "$1" "$pid") || fail "the result window did not replace the input window"
+    echo "result window: $result"
+    focus_window "$result"
+    [ -z "${3:-}" ] || shot reading "$result"
+    # Print builds the report; its Save asks for the file.
+    xdotool key alt+p
+    sleep 0.5
+    xdotool key alt+s
+    dialog=$(wait_for_window "^$product_name\$") || fail "the save dialog did not appear"
+    focus_window "$dialog"
+    xdotool type --delay 30 "$2.boa"
+    xdotool key Return
+    for _ in $(seq 1 100); do [ -s "$readings/$2.boa" ] && break; sleep 0.1; done
+    [ -s "$readings/$2.boa" ] || fail "the reading was not saved"
+    echo "saved: $(wc -c <"$readings/$2.boa") bytes"
+}
+
 cd "$folder"
 # Started from no console (as from Explorer or a shortcut), the command line answers in a message
 # box titled with the program's name: --version, and a mistake of the program's own (two files).
@@ -72,29 +101,7 @@ wine bodyastro.exe >"$sandbox/app.log" 2>&1 &
 pid=$!
 input=$(wait_for_window "$caption_pattern" "" "$pid") || fail "the input window did not appear"
 echo "input window: $input"
-focus_window "$input"
-xdotool type --delay 50 "ann"
-# Tab to "Find Sun Sign" (after the four lists) and tick it.
-xdotool key --delay 50 Tab Tab Tab Tab Tab space
-shot input-window "$input"
-xdotool key alt+b
-result=$(wait_for_window "$caption_pattern" "$input" "$pid") || fail "the result window did not replace the input window"
-echo "result window: $result"
-focus_window "$result"
-shot reading "$result"
-
-# Print builds the report; its Save goes through the Windows save dialog, which starts in the
-# user's documents although the program was started in its own folder.
-xdotool key alt+p
-sleep 0.5
-xdotool key alt+s
-dialog=$(wait_for_window "^$product_name\$") || fail "the save dialog did not appear"
-focus_window "$dialog"
-xdotool type --delay 30 'ann.boa'
-xdotool key Return
-for _ in $(seq 1 100); do [ -s "$readings/ann.boa" ] && break; sleep 0.1; done
-[ -s "$readings/ann.boa" ] || fail "the reading was not saved"
-echo "saved: $(wc -c <"$readings/ann.boa") bytes"
+save_reading "$input" ann shots
 
 # Back to the input window; then a second start hands the file to this copy and ends.
 focus_window "$result"
@@ -118,25 +125,34 @@ exit_program() {
     focus_window "$1"
     exit_by_menu "$pid"
     pid=""
-    lock=$(find "$WINEPREFIX/drive_c/users" "$sandbox/portable" -name 'bodyastro.lock' 2>/dev/null)
+    lock=$(find "$WINEPREFIX/drive_c/users" "$sandbox/portable" -name 'bodyastro*.lock' 2>/dev/null)
     [ -z "$lock" ] || fail "the lock was left behind: $lock"
 }
 exit_program "$reopened"
 
-# The portable copy: its setting in an INI file in its own folder, its lock beside it while it
-# runs, nothing in the registry or the user's application data.
+# The portable copy, started in its own folder: its setting in an INI file there, its lock beside
+# it while it runs, nothing in the registry or the user's application data, its save dialog
+# included (Qt's dialogs keep their folders under HKCU\Software\QtProject).
 wine reg delete 'HKCU\Software\Corvane Software' /f >/dev/null 2>&1
+wine reg delete 'HKCU\Software\QtProject' /f >/dev/null 2>&1
 rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Local/"Corvane Software"
 cp -r "$folder" "$sandbox/portable" && : >"$sandbox/portable/bodyastro-portable"
-wine "$sandbox/portable/bodyastro.exe" >"$sandbox/app.log" 2>&1 &
+# Unpacked beside what looks like a Qt (lib\libQt5Core.a), it still takes Qt's plug-ins from its
+# own folder, never a broken one from there.
+mkdir -p "$sandbox/lib" "$sandbox/plugins/platforms" && : >"$sandbox/lib/libQt5Core.a"
+{ printf 'XX'; tail -c +3 "$folder/platforms/qwindows.dll"; } >"$sandbox/plugins/platforms/qwindows.dll"
+cd "$sandbox/portable"
+wine bodyastro.exe >"$sandbox/app.log" 2>&1 &
 pid=$!
 window=$(wait_for_window "$caption_pattern" "" "$pid") || fail "the portable copy showed no window"
-[ -f "$sandbox/portable/bodyastro.lock" ] || fail "the portable copy keeps its lock elsewhere"
-exit_program "$window"
+compgen -G "$sandbox/portable/bodyastro*.lock" >/dev/null || fail "the portable copy keeps its lock elsewhere"
+save_reading "$window" bea
+exit_program "$result"
 grep -qi 'duration' "$sandbox/portable/Corvane Software/bodyastro.ini" 2>/dev/null \
     && fail "the setting's name is stored in plain text"
 [ -s "$sandbox/portable/Corvane Software/bodyastro.ini" ] || fail "no setting beside the portable copy"
 wine reg query 'HKCU\Software\Corvane Software' >/dev/null 2>&1 && fail "the portable copy wrote to the registry"
+wine reg query 'HKCU\Software\QtProject' >/dev/null 2>&1 && fail "the portable copy's dialog wrote to the registry"
 left=$(find "$WINEPREFIX/drive_c/users" -ipath '*/appdata/*' \( -name 'Corvane Software' -o -iname 'bodyastro*' \) 2>/dev/null)
 [ -z "$left" ] || fail "the portable copy left $left"
 echo "portable copy: setting beside it, nothing in the registry or application data"

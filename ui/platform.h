@@ -31,6 +31,12 @@ public:
 // The real dialogs and the desktop's browser.
 class QtPlatform : public Platform {
 public:
+    // Called once by a portable copy at start-up, before any dialog: its file dialogs are then
+    // Qt's own, which leave nothing outside the program's folder (the system's keep the folders
+    // and files chosen in the user's registry and recent items), and Qt's memory of them (its
+    // last folder, in the registry on Windows) is neither read nor written.
+    static void setPortable();
+
     QMessageBox::StandardButton showMessage(QWidget* parent, QMessageBox::Icon icon, const QString& text,
                                             QMessageBox::StandardButtons buttons) override;
     QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) override;
