@@ -44,7 +44,8 @@ for setup in "$dist"/*-win??-setup.exe; do
     signature "$setup" "setup-$arch"
     # The uninstaller the setup writes is stored in it whole, signed: 7-Zip reads it out.
     rm -rf "$work/unpacked"/* && 7z x -y -o"$work/unpacked" "$setup" >/dev/null 2>&1 || true
-    for uninstaller in "$work/unpacked"/*/uninstall.exe; do signature "$uninstaller" "uninstaller-$arch"; done
+    uninstaller=$(find "$work/unpacked" -name uninstall.exe | head -n 1)
+    [ -z "$uninstaller" ] || signature "$uninstaller" "uninstaller-$arch"
     zip=${setup%-setup.exe}.zip
     rm -rf "$work/unpacked"/*
     while IFS= read -r program; do
