@@ -34,6 +34,8 @@ scripts/install-deps.sh dpkg-dev file git procps
 [ -z "${BODYASTRO_SIGN_PFX:-}${BODYASTRO_SIGN_ATTACH:-}" ] || scripts/install-deps.sh --only osslsigncode openssl
 [ -z "$gpg_key" ] || scripts/install-deps.sh --only gnupg
 . scripts/reproducible-env.sh
+# Read now, with the date above: what is committed meanwhile is not this release.
+commit=$(git rev-parse HEAD)
 
 rm -rf dist
 mkdir dist
@@ -72,7 +74,7 @@ if [ "$wine_check" = yes ]; then
     }
 fi
 
-git rev-parse HEAD >dist/COMMIT
+echo "$commit" >dist/COMMIT
 cd dist
 sha256sum -- *.deb *.exe *.zip COMMIT >SHA256SUMS
 if [ -n "$gpg_key" ]; then
