@@ -64,26 +64,22 @@ QString ownerOf(HANDLE pipe)
     return sid;
 }
 
-QString thisUser()
+// A SID of this process's token: its user (TokenUser) or its integrity level (TokenIntegrityLevel),
+// both of which begin with a SID_AND_ATTRIBUTES.
+QString ownTokenSid(TOKEN_INFORMATION_CLASS kind)
 {
     HANDLE token = nullptr;
     OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
     char buffer[256];
     DWORD size = sizeof(buffer);
-    const bool read = GetTokenInformation(token, TokenUser, buffer, size, &size);
+    const bool read = GetTokenInformation(token, kind, buffer, size, &size);
     CloseHandle(token);
-    return read ? sidText(reinterpret_cast<TOKEN_USER*>(buffer)->User.Sid) : QString();
+    return read ? sidText(reinterpret_cast<SID_AND_ATTRIBUTES*>(buffer)->Sid) : QString();
 }
 
-QString thisIntegrityLevel()
+QString thisUser()
 {
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    char buffer[256];
-    DWORD size = sizeof(buffer);
-    const bool read = GetTokenInformation(token, TokenIntegrityLevel, buffer, size, &size);
-    CloseHandle(token);
-    return read ? sidText(reinterpret_cast<TOKEN_MANDATORY_LABEL*>(buffer)->Label.Sid) : QString();
+    return ownTokenSid(TokenUser);
 }
 
 } // namespace
@@ -160,7 +156,7 @@ void tst_handover_windows::pipeIsTheUsersAlone()
     QVERIFY(sacl && GetAce(sacl, 0, reinterpret_cast<void**>(&label)));
     QCOMPARE(int(label->Header.AceType), SYSTEM_MANDATORY_LABEL_ACE_TYPE);
     QCOMPARE(label->Mask, DWORD(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP));
-    QCOMPARE(sidText(&label->SidStart), thisIntegrityLevel());
+    QCOMPARE(sidText(&label->SidStart), ownTokenSid(TokenIntegrityLevel));
     LocalFree(descriptor);
 
     // And the user's own later start still gets through (after the look above, which the
