@@ -136,7 +136,7 @@ exit_program "$reopened"
 wine reg delete 'HKCU\Software\Corvane Software' /f >/dev/null 2>&1
 wine reg delete 'HKCU\Software\QtProject' /f >/dev/null 2>&1
 rm -rf "$WINEPREFIX"/drive_c/users/*/AppData/Local/"Corvane Software"
-cp -r "$folder" "$sandbox/portable" && : >"$sandbox/portable/bodyastro-portable"
+cp -r "$folder" "$sandbox/portable" && : >"$sandbox/portable/$portable_marker"
 # Unpacked beside what looks like a Qt (lib\libQt5Core.a), it still takes Qt's plug-ins from its
 # own folder, never a broken one from there.
 mkdir -p "$sandbox/lib" "$sandbox/plugins/platforms" && : >"$sandbox/lib/libQt5Core.a"
