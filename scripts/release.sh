@@ -75,8 +75,10 @@ if [ "$wine_check" = yes ]; then
 fi
 
 echo "$commit" >dist/COMMIT
+# The winget and Scoop manifests, with the checksums of the setups and zips above.
+scripts/make-manifests.py build-release-windows-x64/product.sh dist
 cd dist
-sha256sum -- *.deb *.exe *.zip COMMIT >SHA256SUMS
+sha256sum -- *.deb *.exe *.zip COMMIT $(find winget scoop -type f | LC_ALL=C sort) >SHA256SUMS
 if [ -n "$gpg_key" ]; then
     # Dated by the commit too, so that one key signs the same bytes every time.
     gpg --batch --yes --local-user "$gpg_key" --faked-system-time "$SOURCE_DATE_EPOCH!" \
