@@ -37,6 +37,11 @@ def read_identity(product_sh):
         if len(words) == 1 and "=" in words[0]:
             key, value = words[0].split("=", 1)
             identity[key] = value
+    wanted = ("product_name", "product_publisher", "product_version", "package_name", "executable",
+              "reading_suffix", "download_url")
+    missing = [key for key in wanted if not identity.get(key)]
+    if missing:
+        sys.exit("make-manifests: {} does not give {} (reconfigure the build folder)".format(product_sh, ", ".join(missing)))
     return identity
 
 
