@@ -10,6 +10,7 @@ Usage: scripts/check-manifests.py DIST
   manifests/<letter>/<Publisher>/<Name>/<version>/ they are in; the Scoop manifest has that version.
 - Every download they name is a file of the release, with that SHA-256; every setup is offered
   per user and for everyone, every zip as a portable program; the program they start is in the zip.
+- In a release (with SHA256SUMS), SHA256SUMS covers the manifests.
 Prints each problem and exits 1 if there is any.
 """
 import hashlib
@@ -187,6 +188,17 @@ def check_scoop(check, package_version):
         check.problem(where, "offers {}, not the release's zips".format(sorted(zips)))
 
 
+def check_sums(check):
+    """In a release, SHA256SUMS covers the manifests too."""
+    sums = check.dist / "SHA256SUMS"
+    if not sums.is_file():
+        return
+    listed = {line.split(None, 1)[1].lstrip("*") for line in sums.read_text(encoding="utf-8").splitlines() if line.strip()}
+    for path in sorted(check.dist.glob("winget/**/*")) + sorted(check.dist.glob("scoop/*")):
+        if path.is_file() and str(path.relative_to(check.dist)) not in listed:
+            check.problem("SHA256SUMS", "does not cover {}".format(path.relative_to(check.dist)))
+
+
 def main(argv):
     if len(argv) != 2:
         sys.exit("usage: scripts/check-manifests.py DIST")
@@ -194,6 +206,7 @@ def main(argv):
         sys.exit("No manifest schemas at {} (set BODYASTRO_SCHEMAS)".format(SCHEMAS))
     check = Check(Path(argv[1]).resolve())
     check_scoop(check, check_winget(check))
+    check_sums(check)
     for problem in check.problems:
         print("REFUSED " + problem)
     if check.problems:

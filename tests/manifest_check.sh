@@ -2,7 +2,8 @@
 # The winget and Scoop manifests of a release, made from a small fake one (files of the right
 # names, zips holding the program's folder): the same bytes twice, accepted by
 # scripts/check-manifests.py, and refused once anything is wrong: a manifest of each kind the
-# schemas refuse (tests/manifests/), a zip changed after they were made, winget files that disagree.
+# schemas refuse (tests/manifests/), a zip changed after they were made, winget files that disagree,
+# SHA256SUMS without them.
 # Usage: tests/manifest_check.sh PRODUCT_SH   (product.sh of a build folder)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -27,6 +28,7 @@ done
 cp -a "$work/good" "$work/first"
 "$repo/scripts/make-manifests.py" "$1" "$work/good" >/dev/null
 diff -r "$work/first" "$work/good" || fail "two runs wrote different manifests"
+(cd "$work/good" && sha256sum -- *.exe *.zip $(find winget scoop -type f) >SHA256SUMS)
 "$repo/scripts/check-manifests.py" "$work/good" || fail "the manifests were refused"
 installer=$(cd "$work/good" && echo winget/manifests/*/*/*/*/*.installer.yaml)
 version=${installer%.installer.yaml}.yaml
@@ -49,4 +51,5 @@ refused "a zip changed after the manifests were made" "installer 3: the SHA-256 
     <<<"echo changed >>'$package_name-$product_version-win64.zip'"
 refused "winget files of two versions" "locale.en-US.yaml: PackageVersion is '1.0', not '0.9'" \
     <<<"sed -i 's/^PackageVersion: .*/PackageVersion: \"0.9\"/' '$version'"
+refused "SHA256SUMS without the manifests" "SHA256SUMS: does not cover scoop/" <<<"sha256sum -- *.exe *.zip >SHA256SUMS"
 echo "PASS"
