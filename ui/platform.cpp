@@ -11,87 +11,28 @@
 
 #include <functional>
 
-#ifdef Q_OS_WIN
-#include <QCoreApplication>
-
-#include <string>
-
-#include <windows.h>
-#endif
-
 namespace {
 
 bool portable = false;
 
-#ifdef Q_OS_WIN
-// A key of this user's, made and deleted at once (volatile, so it never reaches the disk); its
-// handle stays open, and every read and write through it fails. Null if it cannot be had.
-HKEY deletedKey()
-{
-    static const HKEY key = [] {
-        const std::wstring name = QStringLiteral("%1-%2")
-                                      .arg(QCoreApplication::applicationName())
-                                      .arg(QCoreApplication::applicationPid())
-                                      .toStdWString();
-        HKEY made = nullptr;
-        if (RegCreateKeyExW(HKEY_CURRENT_USER, name.c_str(), 0, nullptr, REG_OPTION_VOLATILE, KEY_READ, nullptr,
-                            &made, nullptr)
-            != ERROR_SUCCESS)
-            return HKEY(nullptr);
-        if (RegDeleteKeyW(HKEY_CURRENT_USER, name.c_str()) == ERROR_SUCCESS)
-            return made;
-        RegCloseKey(made);
-        return HKEY(nullptr);
-    }();
-    return key;
-}
-#endif
-
-// Qt's file dialog reads its state (last folder, history) when it is made and writes it when it
-// is destroyed, on Windows always in the registry (HKCU\Software\QtProject), whatever the
-// program's own settings use. In a portable copy, while a shield lives, HKEY_CURRENT_USER stands
-// for a deleted key: the dialog finds nothing and keeps nothing. It is the whole process's for
-// that moment, so a thread that reads the user's registry then gets its default instead.
-class QtStateShield {
-public:
-    QtStateShield()
-    {
-#ifdef Q_OS_WIN
-        m_on = portable && deletedKey() && RegOverridePredefKey(HKEY_CURRENT_USER, deletedKey()) == ERROR_SUCCESS;
-#endif
-    }
-    ~QtStateShield()
-    {
-#ifdef Q_OS_WIN
-        if (m_on)
-            RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-#endif
-    }
-    QtStateShield(const QtStateShield&) = delete;
-    QtStateShield& operator=(const QtStateShield&) = delete;
-
-#ifdef Q_OS_WIN
-private:
-    bool m_on = false;
-#endif
-};
-
-// A portable copy's file dialog (Qt's own), set up by setUp: made and destroyed inside a
-// shield, shown outside it. The chosen file, or empty.
+// A portable copy's file dialog: Qt's own, set up by setUp. The chosen file, or empty.
 QString runPortableDialog(QWidget* parent, const QString& title, const QString& filter,
                           const std::function<void(QFileDialog&)>& setUp)
 {
-    QPointer<QFileDialog> dialog;
-    {
-        const QtStateShield shield;
-        dialog = new QFileDialog(parent, title, QString(), filter);
-        dialog->setOption(QFileDialog::DontUseNativeDialog);
-        setUp(*dialog);
+    // Refused rather than shown when Qt's memory of it could not be kept off the machine.
+    if (!keepQtDialogStateAway()) {
+        QtPlatform().showMessage(parent, QMessageBox::Warning,
+                                 QStringLiteral("Files cannot be chosen in this portable copy: the file dialog would "
+                                                "leave the folders chosen in the registry."),
+                                 QMessageBox::Ok);
+        return QString();
     }
+    QPointer<QFileDialog> dialog = new QFileDialog(parent, title, QString(), filter);
+    dialog->setOption(QFileDialog::DontUseNativeDialog);
+    setUp(*dialog);
     // The parent may take the dialog with it while it is open.
     const bool accepted = dialog->exec() == QDialog::Accepted && dialog && !dialog->selectedFiles().isEmpty();
     const QString file = accepted ? dialog->selectedFiles().constFirst() : QString();
-    const QtStateShield shield;
     delete dialog;
     return file;
 }
@@ -108,6 +49,7 @@ void prepareSaveDialog(QFileDialog& dialog, const QString& defaultSuffix)
 void QtPlatform::setPortable()
 {
     portable = true;
+    keepQtDialogStateAway();
 }
 
 QString applicationTitle()

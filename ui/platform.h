@@ -46,6 +46,10 @@ public:
     void openUrl(const QUrl& url) override;
 };
 
+// Keeps Qt's memory of its file dialog (last folder, history) from being read or written, for the
+// whole process and for good; false when that could not be done. One file per system.
+bool keepQtDialogStateAway();
+
 // The product's name ("Corvane Body Astrology"): the title of every message box.
 QString applicationTitle();
 // The name and version ("Corvane Body Astrology v1.0"): the caption of every window.
