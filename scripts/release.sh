@@ -6,9 +6,10 @@
 # makes them and wherever (scripts/verify-release.sh proves it of a published one).
 # Usage: scripts/release.sh [--no-wine-check] [--sign-pfx FILE] [--sign-gpg KEYID]
 #   --sign-pfx: every Windows program file is signed with Authenticode with the code-signing
-#   certificate and key in FILE (PKCS#12; its password in BODYASTRO_PFX_PASSWORD, empty when
-#   unset), dated by the commit: the programs in the zips and setups, the uninstallers, the setups.
-#   --sign-gpg: SHA256SUMS is signed with that GPG key, as SHA256SUMS.asc.
+#   certificate and key in FILE (PKCS#12; its password in BODYASTRO_PFX_PASSWORD, none when
+#   unset or empty), dated by the commit (or the certificate's issue, if later): the programs in
+#   the zips and setups, the uninstallers, the setups.
+#   --sign-gpg: SHA256SUMS is signed with that GPG key, as SHA256SUMS.asc, dated likewise.
 #   Each setup program is installed, opened and uninstalled under Wine before it is kept, unless
 #   --no-wine-check (the second build of a comparison, whose files must match the first's): the
 #   64-bit one always (under wine64), the 32-bit one, and the 64-bit one over an installed 32-bit
@@ -80,8 +81,12 @@ scripts/make-manifests.py build-release-windows-x64/product.sh dist
 cd dist
 sha256sum -- *.deb *.exe *.zip COMMIT $(find winget scoop -type f | LC_ALL=C sort) >SHA256SUMS
 if [ -n "$gpg_key" ]; then
-    # Dated by the commit too, so that one key signs the same bytes every time.
-    gpg --batch --yes --local-user "$gpg_key" --faked-system-time "$SOURCE_DATE_EPOCH!" \
+    # Dated by the commit too, so that one key signs the same bytes every time; or by the making
+    # of its newest signing key, when that came later: a key is not valid before it was made, and
+    # a maker's key is often newer than the commit of a first release.
+    made=$(gpg --batch --with-colons --list-secret-keys -- "$gpg_key" |
+        awk -F: '($1 == "sec" || $1 == "ssb") && $12 ~ /s/ && $2 !~ /[der]/ && $6 > made { made = $6 } END { print made + 0 }')
+    gpg --batch --yes --local-user "$gpg_key" --faked-system-time "$((made > SOURCE_DATE_EPOCH ? made : SOURCE_DATE_EPOCH))!" \
         --armor --detach-sign --output SHA256SUMS.asc SHA256SUMS
     gpg --batch --verify SHA256SUMS.asc SHA256SUMS || { echo "SHA256SUMS.asc does not verify" >&2; exit 1; }
 fi

@@ -1,60 +1,120 @@
 #!/usr/bin/env bash
 # A signed release as a maker makes one, checked as anyone can check it: a throwaway
-# code-signing certificate and GPG key; scripts/release.sh signing with them (its setup checks
-# then install and run the signed files under Wine); every signature verified; then
-# scripts/verify-release.sh, run from another clone, takes the release, and refuses it, naming
-# the zip, once one byte of a zip has changed and SHA256SUMS has been rewritten to match.
+# certificate authority (root, intermediate, and a code-signing certificate, delivered as a PFX
+# with the intermediate but not the root, without a password, as one is bought) and a GPG key
+# made just now, after the commit; scripts/release.sh signing with them (its setup checks then
+# install and run the signed files under Wine); every signature verified up to that root; then
+# scripts/verify-release.sh, run from another clone, takes the release with both signers pinned,
+# and refuses, naming the cause: another certificate pinned; a second signer on some files; a
+# file missing; a file added; a commit on no branch or tag; one byte of a zip changed. In
+# each SHA256SUMS is rewritten to match, as an attacker would.
 # Usage: tests/signed_release_check.sh   (leaves the signed release in dist/)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/install-deps.sh --only git openssl osslsigncode gnupg p7zip-full unzip
 . scripts/reproducible-env.sh
-keys=$(mktemp -d "${TMPDIR:-/tmp}/bodyastro-keys.XXXXXX")
+keys=$(mktemp -d "${TMPDIR:-/tmp}/release-keys.XXXXXX")
 trap 'gpgconf --kill all 2>/dev/null; rm -rf "$keys"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
-echo "== throwaway certificate and key =="
-openssl req -x509 -newkey rsa:3072 -nodes -keyout "$keys/key.pem" -out "$keys/cert.pem" -days 30 \
-    -subj "/CN=Throwaway Code Signing" -addext extendedKeyUsage=codeSigning -addext keyUsage=digitalSignature 2>/dev/null
-export BODYASTRO_PFX_PASSWORD=throwaway
-openssl pkcs12 -export -inkey "$keys/key.pem" -in "$keys/cert.pem" -out "$keys/sign.pfx" -passout env:BODYASTRO_PFX_PASSWORD
+echo "== throwaway certificate authority and GPG key =="
+# certificate NAME ISSUER EXTENSIONS...: NAME.pem and NAME.key, issued by ISSUER (self when "").
+certificate() {
+    local name=$1 issuer=$2 && shift 2
+    local by=(-signkey "$keys/$name.key")
+    [ -z "$issuer" ] || by=(-CA "$keys/$issuer.pem" -CAkey "$keys/$issuer.key" -CAcreateserial)
+    openssl req -new -newkey rsa:2048 -nodes -keyout "$keys/$name.key" -subj "/CN=Throwaway $name" -out "$keys/$name.csr" 2>/dev/null
+    openssl x509 -req -in "$keys/$name.csr" "${by[@]}" -days 30 -extfile <(printf '%s\n' "$@") -out "$keys/$name.pem" 2>/dev/null
+}
+certificate Root "" basicConstraints=critical,CA:TRUE keyUsage=critical,keyCertSign,cRLSign
+certificate Intermediate Root basicConstraints=critical,CA:TRUE keyUsage=critical,keyCertSign,cRLSign
+# A bought certificate names where its revocation list is; nothing here may fetch it.
+certificate Signing Intermediate keyUsage=critical,digitalSignature extendedKeyUsage=codeSigning \
+    crlDistributionPoints=URI:http://crl.example.invalid/intermediate.crl
+certificate Mallory "" keyUsage=critical,digitalSignature extendedKeyUsage=codeSigning
+unset BODYASTRO_PFX_PASSWORD
+openssl pkcs12 -export -inkey "$keys/Signing.key" -in "$keys/Signing.pem" -certfile "$keys/Intermediate.pem" \
+    -out "$keys/sign.pfx" -passout pass:
+openssl pkcs12 -export -inkey "$keys/Mallory.key" -in "$keys/Mallory.pem" -out "$keys/mallory.pfx" -passout pass:
+# The revocation lists Windows would fetch, empty, for verifying up to the root here.
+for ca in Root Intermediate; do
+    mkdir -p "$keys/$ca.db" && : >"$keys/$ca.db/index" && echo 01 >"$keys/$ca.db/number"
+    openssl ca -gencrl -config <(printf '[ca]\ndefault_ca=x\n[x]\ndatabase=%s\ncrlnumber=%s\ndefault_md=sha256\ndefault_crl_days=30\n' \
+        "$keys/$ca.db/index" "$keys/$ca.db/number") -keyfile "$keys/$ca.key" -cert "$keys/$ca.pem" 2>/dev/null
+done >"$keys/crls.pem"
+fingerprint() { openssl x509 -in "$keys/$1.pem" -noout -fingerprint -sha256 | sed 's/.*=//; s/://g'; }
 export GNUPGHOME=$keys/gnupg
 mkdir -m 700 "$GNUPGHOME"
-# Made a day before the commit: the release signs at the commit's time.
-gpg --batch --quiet --faked-system-time "$((SOURCE_DATE_EPOCH - 86400))!" --pinentry-mode loopback --passphrase '' \
+gpg --batch --quiet --pinentry-mode loopback --passphrase '' \
     --quick-gen-key "Throwaway Release Key <release@example.invalid>" rsa3072 sign never 2>/dev/null
 key=$(gpg --batch --list-keys --with-colons | awk -F: '/^fpr/ { print $10; exit }')
 
 echo "== the signed release =="
 scripts/release.sh --sign-pfx "$keys/sign.pfx" --sign-gpg "$key"
+# shellcheck source=/dev/null
+. build-release-windows-x64/product.sh
 
 echo "== every signature =="
-verify() { osslsigncode verify -CAfile "$keys/cert.pem" -in "$1" >"$keys/verify.log" 2>&1 || fail "$2 is not signed: $(tail -n 3 "$keys/verify.log")"; }
+verify() {
+    osslsigncode verify -CAfile "$keys/Root.pem" -CRLfile "$keys/crls.pem" -ignore-cdp -in "$1" >"$keys/verify.log" 2>&1 ||
+        fail "$2 is not signed: $(tail -n 3 "$keys/verify.log")"
+}
 unpacked=$keys/unpacked
 for setup in dist/*-setup.exe; do
     verify "$setup" "$setup"
     rm -rf "$unpacked" && 7z x -y -o"$unpacked" "$setup" >/dev/null
-    for file in uninstall.exe bodyastro.exe; do verify "$(find "$unpacked" -name "$file")" "$file in $setup"; done
+    for file in uninstall.exe "$executable.exe"; do verify "$(find "$unpacked" -name "$file")" "$file in $setup"; done
     zip=${setup%-setup.exe}.zip
-    unzip -p "$zip" "*/bodyastro.exe" >"$keys/program.exe"
-    verify "$keys/program.exe" "bodyastro.exe in $zip"
+    unzip -p "$zip" "*/$executable.exe" >"$keys/program.exe"
+    verify "$keys/program.exe" "$executable.exe in $zip"
 done
 gpg --batch --verify dist/SHA256SUMS.asc dist/SHA256SUMS 2>/dev/null || fail "SHA256SUMS.asc does not verify"
 echo "signatures: the setups, their uninstallers, the programs in setups and zips, SHA256SUMS"
 
-echo "== verify-release.sh from another clone =="
+echo "== verify-release.sh from another clone, both signers pinned =="
 git clone -q . "$keys/verifier"
+# The release is published from main, whichever branch this run checked out.
+git -C "$keys/verifier" merge-base --is-ancestor HEAD main 2>/dev/null || git -C "$keys/verifier" update-ref refs/heads/main HEAD
 export BODYASTRO_QT_ARCHIVES VERIFY_REBUILD_CACHE=$keys/rebuilds
 BODYASTRO_QT_ARCHIVES=$(realpath "${BODYASTRO_QT_ARCHIVES:-../shared/toolchains}")
-"$keys/verifier/scripts/verify-release.sh" "$PWD/dist" || fail "the signed release was refused"
+"$keys/verifier/scripts/verify-release.sh" --signer "$(fingerprint Signing)" --signer "$key" "$PWD/dist" | tee "$keys/taken.log" ||
+    fail "the signed release was refused"
+[ "$(grep -c "signer is the expected one" "$keys/taken.log")" = 2 ] || fail "the signers were not both compared"
 
-echo "== one byte of a zip changed, SHA256SUMS rewritten to match =="
-cp -a dist "$keys/tampered"
-zip=$(cd "$keys/tampered" && ls -- *-win64.zip)
-printf '\x55' | dd of="$keys/tampered/$zip" bs=1 seek=1000000 conv=notrunc status=none
-(cd "$keys/tampered" && sha256sum -- *.deb *.exe *.zip COMMIT >SHA256SUMS)
-if "$keys/verifier/scripts/verify-release.sh" "$keys/tampered" >"$keys/tampered.log" 2>&1; then
-    fail "a release with a changed byte was taken"
-fi
-grep -qx "DIFFERENT: ./$zip" "$keys/tampered.log" || fail "the refusal does not name $zip: $(grep DIFFERENT "$keys/tampered.log")"
-echo "signed release: signed, verified, rebuilt byte for byte from another clone; a changed zip refused"
+# tampered NAME: a copy of the release to change, as $copy; resum: its SHA256SUMS made to match.
+tampered() { copy=$keys/$1 && rm -rf "$copy" && cp -a dist "$copy"; }
+resum() { (cd "$copy" && awk '{ print $2 }' SHA256SUMS | xargs sha256sum -- >SHA256SUMS.new && mv SHA256SUMS.new SHA256SUMS); }
+# refused CAUSE ARGS...: verify-release.sh refuses $copy, naming CAUSE (a grep pattern).
+refused() {
+    local cause=$1 && shift
+    ! "$keys/verifier/scripts/verify-release.sh" "$@" "$copy" >"$copy.log" 2>&1 || fail "$copy was taken"
+    grep -q -- "$cause" "$copy.log" || fail "the refusal of $copy does not say '$cause': $(tail -n 5 "$copy.log")"
+    echo "refused, naming the cause: $(basename "$copy")"
+    rm -rf "$copy"
+}
+
+echo "== refused: another certificate pinned, a second signer, a file missing, one added, a commit on no branch =="
+tampered pinned-another
+refused "REFUSED: the Authenticode signer is $(fingerprint Signing) (CN=Throwaway Signing); expected $(fingerprint Mallory)" \
+    --signer "$(fingerprint Mallory)"
+tampered two-signers
+for setup in "$copy"/*-setup.exe; do
+    osslsigncode sign -pkcs12 "$keys/mallory.pfx" -h sha256 -time "$SOURCE_DATE_EPOCH" -in "$setup" -out "$setup.new" >/dev/null
+    mv "$setup.new" "$setup"
+done
+resum && refused "REFUSED: the Windows files carry more than one signer"
+tampered missing
+deb=$(cd "$copy" && ls -- *.deb)
+rm "$copy/$deb" && sed -i "/ $deb\$/d" "$copy/SHA256SUMS" && refused "^MISSING: ./$deb"
+tampered added
+cp "$copy/COMMIT" "$copy/extra.exe" && echo "-  extra.exe" >>"$copy/SHA256SUMS" && resum && refused "^EXTRA: ./extra.exe"
+tampered no-branch
+git -C "$keys/verifier" commit-tree -p HEAD -m "on no branch" "HEAD^{tree}" >"$copy/COMMIT"
+resum && refused "REFUSED: commit $(cat "$copy/COMMIT") is on no main branch and in no tag"
+
+echo "== refused: one byte of a zip changed, SHA256SUMS rewritten to match =="
+tampered one-byte
+zip=$package_name-$product_version-win$windows_bits.zip
+printf '\x55' | dd of="$copy/$zip" bs=1 seek=1000000 conv=notrunc status=none
+resum && refused "^DIFFERENT: ./$zip\$"
+echo "signed release: signed through a chain, verified, rebuilt byte for byte from another clone with its signers pinned; refused each change"
