@@ -2,7 +2,7 @@
 
 #include <QDir>
 #include <QElapsedTimer>
-#include <QThread>
+#include <QEventLoop>
 #include <QTimer>
 
 #include <algorithm>
@@ -34,21 +34,16 @@ void HandOverServer::finish(const QByteArray& message)
         emit requested(path);
 }
 
-void HandOverServer::admit(HandOverSender* sender)
-{
-    const auto gone = [](const QPointer<HandOverSender>& other) { return !other || other->hasEnded(); };
-    m_senders.erase(std::remove_if(m_senders.begin(), m_senders.end(), gone), m_senders.end());
-    if (m_senders.size() >= kMaxSenders)
-        m_senders.takeFirst()->cutOff();
-    m_senders.append(sender);
-}
-
 HandOverSender::HandOverSender(HandOverServer* server)
     : QObject(server)
     , m_server(server)
 {
-    server->admit(this);
-    QTimer::singleShot(HandOverServer::kSenderTimeoutMs, this, [this] { cutOff(); });
+    ++server->m_serving;
+    QTimer::singleShot(HandOverServer::kSenderTimeoutMs, this, [this] {
+        if (!m_ended)
+            readWhatCame();
+        cutOff();
+    });
 }
 
 bool HandOverSender::take(const char* data, qsizetype size)
@@ -68,20 +63,27 @@ void HandOverSender::end(bool whole)
     m_ended = true;
     release();
     deleteLater();
+    --m_server->m_serving;
+    m_server->resume();
     if (whole)
         m_server->finish(m_message);
 }
 
-bool reachPatiently(int patienceMs, const std::function<Reach()>& attempt)
+bool reachPatiently(int patienceMs, const QDeadlineTimer& deadline, const std::function<Reach()>& attempt)
 {
     QElapsedTimer waited;
     waited.start();
     for (;;) {
         const Reach reach = attempt();
-        if (reach != Reach::NotListening)
-            return reach == Reach::Connected;
-        if (waited.elapsed() + kRetryMs > patienceMs)
+        if (reach == Reach::Connected)
+            return true;
+        if (reach == Reach::Failed || deadline.hasExpired())
             return false;
-        QThread::msleep(kRetryMs);
+        if (reach == Reach::NotListening && waited.elapsed() + kRetryMs > patienceMs)
+            return false;
+        // A busy attempt has waited already; one that found nobody waits here.
+        QEventLoop loop;
+        QTimer::singleShot(reach == Reach::Busy ? 0 : kRetryMs, &loop, &QEventLoop::quit);
+        loop.exec();
     }
 }

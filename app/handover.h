@@ -9,11 +9,13 @@
 
 #include "app/system.h"
 
-#include <QList>
+#include <QDeadlineTimer>
+#include <QEventLoop>
 #include <QObject>
-#include <QPointer>
 #include <QString>
+#include <QTimer>
 
+#include <algorithm>
 #include <functional>
 #include <memory>
 
@@ -24,10 +26,11 @@ class HandOverServer : public QObject {
 public:
     // The longest message taken: a full path, in UTF-8.
     static constexpr int kMaxMessage = 4096;
-    // A later start writes and leaves at once; one that sends nothing is not waited for long.
+    // A later start writes as soon as it is taken in; one that sends nothing is dropped when its
+    // own read times out, so silent connections hold real ones back for no longer than this.
     static constexpr int kSenderTimeoutMs = 5000;
-    // At most this many later starts are served at once; a new one cuts off the oldest, so
-    // that connections that say nothing neither pile up nor keep a real later start out.
+    // At most this many later starts are served at once. None is cut off for a newer one: the
+    // others wait (in the socket's listen backlog, or for a pipe instance) until a place frees.
     static constexpr int kMaxSenders = 4;
 
     explicit HandOverServer(QObject* parent = nullptr);
@@ -46,17 +49,19 @@ private:
     friend class HandOverSender;
     // A sender's whole message, once it has closed its end.
     void finish(const QByteArray& message);
-    // A new sender, after the oldest has been cut off if there are as many as may be.
-    void admit(HandOverSender* sender);
+    bool isFull() const { return m_serving >= kMaxSenders; }
+    // A place came free: the transport takes in the next sender that waits, if any.
+    void resume();
 
-    QList<QPointer<HandOverSender>> m_senders;
+    int m_serving = 0;
 
     struct Listener;
     std::unique_ptr<Listener> m_listener;
 };
 
 // One later start's connection as its bytes come in, whatever the transport, which feeds it and
-// lets go of the connection in release(). Never more than one byte past the limit is held; a
+// lets go of the connection in release(). Made only for a peer that passed the check, it takes
+// one of the server's places until it ends. Never more than one byte past the limit is held; a
 // sender that goes past it, or does not finish in time, is cut off and its message dropped.
 class HandOverSender : public QObject {
     Q_OBJECT
@@ -78,6 +83,8 @@ protected:
     bool hasEnded() const { return m_ended; }
     // Called once, when the sender ends, for whatever reason.
     virtual void release() = 0;
+    // Takes whatever has come without waiting: the time is up, but what is there counts.
+    virtual void readWhatCame() = 0;
 
 private:
     void end(bool whole);
@@ -87,13 +94,29 @@ private:
     bool m_ended = false;
 };
 
+// How long a later start waits, all told, for the running copy to take its file: a first
+// window that is slow to show, and senders ahead of it, hold it up for a while.
+constexpr int kHandOverBoundMs = 30000;
+
 // Sent by a later start: path (empty to ask only for the front). True when the running copy
-// took the message. A copy that has just started may not be listening yet: for up to
-// patienceMs a missing server is tried again.
+// took the message, within kHandOverBoundMs. A copy that has just started may not be listening
+// yet: for up to patienceMs a missing server is tried again.
 bool handOver(const QString& path, const QString& serverName = handOverServerName(), int patienceMs = 2000);
 
-// For the transports: how one attempt to reach the running copy went.
-enum class Reach { Connected, NotListening, Failed };
+// For the transports: how one attempt to reach the running copy went. Busy: it serves as many
+// senders as it may, and the attempt has waited a moment for a place.
+enum class Reach { Connected, NotListening, Busy, Failed };
 // Attempts until one connects or fails outright, trying a copy that is not listening yet again
-// for up to patienceMs.
-bool reachPatiently(int patienceMs, const std::function<Reach()>& attempt);
+// for up to patienceMs, and a busy one until the deadline. Events run between attempts, so that
+// a server in this same thread (in the tests) can free a place.
+bool reachPatiently(int patienceMs, const QDeadlineTimer& deadline, const std::function<Reach()>& attempt);
+// Runs events for up to ms or until sender emits signal: what a later start waits for comes
+// through the event loop, where a server in this same thread (in the tests) answers it.
+template <typename Sender, typename Signal>
+void runEventsUntil(int ms, const Sender* sender, Signal signal)
+{
+    QEventLoop loop;
+    QObject::connect(sender, signal, &loop, &QEventLoop::quit);
+    QTimer::singleShot(std::max(ms, 0), &loop, &QEventLoop::quit);
+    loop.exec();
+}

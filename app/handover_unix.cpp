@@ -23,6 +23,10 @@ namespace {
 constexpr int MSG_NOSIGNAL = 0;
 #endif
 
+// The running copy's one-byte answer once a message is whole: until it comes, a later start
+// cannot know that its file was taken, and does not claim so.
+constexpr char kTaken = '\x06';
+
 // A descriptor closed when it goes out of scope.
 class Descriptor {
 public:
@@ -90,6 +94,7 @@ private:
                 if (!take(chunk, got))
                     return;
             } else if (got == 0) {
+                ::send(m_fd.get(), &kTaken, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
                 return finished();
             } else if (errno != EINTR) {
                 if (errno != EAGAIN && errno != EWOULDBLOCK)
@@ -100,6 +105,7 @@ private:
     }
 
     void release() override { m_notifier.setEnabled(false); }
+    void readWhatCame() override { read(); }
 
     Descriptor m_fd;
     QSocketNotifier m_notifier;
@@ -116,6 +122,20 @@ struct HandOverServer::Listener {
     {
         if (notifier)
             ::unlink(path.constData());
+    }
+
+    // The next waiting connection from this user, or -1 when none waits. Others are closed
+    // at once: they take no place.
+    int acceptChecked()
+    {
+        for (;;) {
+            Descriptor connection(own(::accept(fd.get(), nullptr, nullptr), true));
+            if (connection.get() < 0 && errno == EINTR)
+                continue;
+            // The socket is the user's own, so this holds unless its mode was changed.
+            if (connection.get() < 0 || handOverPeerSharesUserSessionIntegrity(connection.get()))
+                return connection.release();
+        }
     }
 };
 
@@ -147,39 +167,61 @@ bool HandOverServer::listen(const QString& serverName)
     m_listener->fd.reset(fd.release());
     m_listener->notifier = std::make_unique<QSocketNotifier>(m_listener->fd.get(), QSocketNotifier::Read);
     connect(m_listener->notifier.get(), &QSocketNotifier::activated, this, [this] {
-        for (;;) {
-            Descriptor connection(own(::accept(m_listener->fd.get(), nullptr, nullptr), true));
-            if (connection.get() < 0) {
-                if (errno == EINTR)
-                    continue;
+        // Only as many as may be served: the rest wait in the listen backlog, their messages
+        // kept in their sockets, until a place frees (resume()).
+        while (!isFull()) {
+            const int connection = m_listener->acceptChecked();
+            if (connection < 0)
                 return; // all taken, or none can be taken now
-            }
-            // The socket is the user's own, so this holds unless its mode was changed.
-            if (handOverPeerIsThisUser(connection.get()))
-                new Sender(connection.release(), this);
+            new Sender(connection, this);
         }
+        m_listener->notifier->setEnabled(false);
     });
     return true;
 }
+
+void HandOverServer::resume()
+{
+    if (m_listener->notifier && !isFull())
+        m_listener->notifier->setEnabled(true);
+}
+
+namespace {
+
+// The running copy's answer, once it has read the whole message; false when none comes before
+// the deadline. Events run meanwhile, for a running copy in this same thread (in the tests).
+bool takenBy(int fd, const QDeadlineTimer& deadline)
+{
+    QSocketNotifier answered(fd, QSocketNotifier::Read);
+    if (!deadline.hasExpired())
+        runEventsUntil(static_cast<int>(deadline.remainingTime()), &answered, &QSocketNotifier::activated);
+    char answer = 0;
+    return ::recv(fd, &answer, 1, MSG_DONTWAIT) == 1 && answer == kTaken;
+}
+
+} // namespace
 
 bool handOver(const QString& path, const QString& serverName, int patienceMs)
 {
     sockaddr_un address;
     if (!addressOf(serverName, &address))
         return false;
+    const QDeadlineTimer deadline(kHandOverBoundMs);
     Descriptor fd;
-    const bool reached = reachPatiently(patienceMs, [&] {
+    const bool reached = reachPatiently(patienceMs, deadline, [&] {
         fd.reset(own(::socket(AF_UNIX, SOCK_STREAM, 0), false));
         if (fd.get() < 0)
             return Reach::Failed;
-        // A running copy that does not answer is not waited for long.
+        // Connecting waits only while the listen backlog is full, and not for long.
         const timeval timeout{HandOverServer::kSenderTimeoutMs / 1000, 0};
         ::setsockopt(fd.get(), SOL_SOCKET, SO_SNDTIMEO, &timeout, sizeof(timeout));
         if (::connect(fd.get(), reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0)
             return Reach::Connected;
+        if (errno == EAGAIN)
+            return Reach::Busy;
         return errno == ENOENT || errno == ECONNREFUSED ? Reach::NotListening : Reach::Failed;
     });
-    if (!reached || !handOverPeerIsThisUser(fd.get()))
+    if (!reached || !handOverPeerSharesUserSessionIntegrity(fd.get()))
         return false;
 
     const QByteArray message = path.toUtf8();
@@ -189,6 +231,6 @@ bool handOver(const QString& path, const QString& serverName, int patienceMs)
             return false;
         sent += std::max<ssize_t>(wrote, 0);
     }
-    // Written, the message waits in the socket until the running copy reads it.
-    return true;
+    // The end of the message; it may wait in the socket until the running copy has a place.
+    return ::shutdown(fd.get(), SHUT_WR) == 0 && takenBy(fd.get(), deadline);
 }

@@ -3,19 +3,20 @@
 // and they neither refuse a pipe name that someone else created first nor say who connected.
 #include "app/handover.h"
 
-#include <QEventLoop>
-#include <QTimer>
 #include <QWinEventNotifier>
 
 #include <algorithm>
 #include <utility>
+#include <vector>
 
 #include <windows.h>
 #include <aclapi.h>
 
 namespace {
 
-constexpr DWORD kTimeoutMs = HandOverServer::kSenderTimeoutMs;
+constexpr int kTimeoutMs = HandOverServer::kSenderTimeoutMs;
+// How long a later start waits for a busy pipe at a time before it lets events run.
+constexpr DWORD kBusyWaitMs = 100;
 // The running copy's one-byte answer once it has checked who connected: a later start writes
 // only after it, so that it is still running (and can be checked) when the running copy looks.
 constexpr char kChecked = '\x06';
@@ -92,17 +93,14 @@ struct Operation {
     }
     // Waits for an operation that ReadFile or WriteFile began (answered: their answer) and says
     // how many bytes it moved, or -1. Events go on meanwhile, so that a running copy in this
-    // same thread can answer; one that takes too long is cancelled.
-    int finish(HANDLE pipe, BOOL answered)
+    // same thread can answer; one that takes longer than timeoutMs is cancelled.
+    int finish(HANDLE pipe, BOOL answered, int timeoutMs)
     {
         if (!began(answered))
             return -1;
         if (WaitForSingleObject(overlapped.hEvent, 0) != WAIT_OBJECT_0) {
-            QEventLoop loop;
             QWinEventNotifier done(overlapped.hEvent);
-            QObject::connect(&done, &QWinEventNotifier::activated, &loop, &QEventLoop::quit);
-            QTimer::singleShot(kTimeoutMs, &loop, &QEventLoop::quit);
-            loop.exec();
+            runEventsUntil(timeoutMs, &done, &QWinEventNotifier::activated);
             if (WaitForSingleObject(overlapped.hEvent, 0) != WAIT_OBJECT_0)
                 CancelIo(pipe);
         }
@@ -126,30 +124,18 @@ void closePipe(Handle& pipe, std::initializer_list<Operation*> operations)
     pipe.reset();
 }
 
-// One piece of this process's token information, in a buffer of the size it needs.
-QByteArray ownTokenInformation(TOKEN_INFORMATION_CLASS kind)
-{
-    HANDLE raw = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &raw))
-        return QByteArray();
-    const Handle token(raw);
-    DWORD size = 0;
-    GetTokenInformation(token.get(), kind, nullptr, 0, &size);
-    QByteArray buffer(static_cast<int>(size), '\0');
-    if (size == 0 || !GetTokenInformation(token.get(), kind, buffer.data(), size, &size))
-        return QByteArray();
-    return buffer;
-}
-
 // The pipe's security: this user alone may open it or add instances, and the user, not an
 // administrator's default owner group, owns it, which is what a later start checks (owns()).
-// Its mandatory label, at this process's integrity level, refuses writes from a lower level (a
-// sandboxed process of the same user), whatever level the system would give it by default.
+// Its mandatory label, at this process's integrity level, refuses reads and writes from a lower
+// level (a sandboxed process of the same user, which could otherwise open it for reading and
+// hold an instance), whatever level the system would give it by default.
 class UserOnly {
 public:
+    static constexpr DWORD kLabelPolicy = SYSTEM_MANDATORY_LABEL_NO_WRITE_UP | SYSTEM_MANDATORY_LABEL_NO_READ_UP;
+
     UserOnly()
-        : m_user(ownTokenInformation(TokenUser))
-        , m_label(ownTokenInformation(TokenIntegrityLevel))
+        : m_user(::ownTokenInformation(TokenUser))
+        , m_label(::ownTokenInformation(TokenIntegrityLevel))
     {
         if (m_user.isEmpty() || m_label.isEmpty())
             return;
@@ -158,7 +144,7 @@ public:
         m_valid = makeAcl(m_acl, sizeof(ACCESS_ALLOWED_ACE) + GetLengthSid(user))
                   && AddAccessAllowedAce(acl(m_acl), ACL_REVISION, FILE_ALL_ACCESS, user)
                   && makeAcl(m_sacl, sizeof(SYSTEM_MANDATORY_LABEL_ACE) + GetLengthSid(level))
-                  && AddMandatoryAce(acl(m_sacl), ACL_REVISION, 0, SYSTEM_MANDATORY_LABEL_NO_WRITE_UP, level)
+                  && AddMandatoryAce(acl(m_sacl), ACL_REVISION, 0, kLabelPolicy, level)
                   && InitializeSecurityDescriptor(&m_descriptor, SECURITY_DESCRIPTOR_REVISION)
                   && SetSecurityDescriptorOwner(&m_descriptor, user, FALSE)
                   && SetSecurityDescriptorDacl(&m_descriptor, TRUE, acl(m_acl), FALSE)
@@ -201,7 +187,8 @@ private:
     bool m_valid = false;
 };
 
-// One later start's connection: checked, answered, then read until the sender closes its end.
+// One later start's connection, checked already: answered, then read until the sender closes
+// its end.
 class Sender : public HandOverSender {
 public:
     Sender(HANDLE pipe, HandOverServer* server)
@@ -209,11 +196,6 @@ public:
         , m_pipe(pipe)
         , m_notifier(m_read.overlapped.hEvent)
     {
-        // Whoever connected is asked nothing of and told nothing unless it runs as this user.
-        if (!handOverPeerIsThisUser(reinterpret_cast<qintptr>(pipe))) {
-            cutOff();
-            return;
-        }
         // A sender that has written and gone needs no answer: its message is still read.
         m_answer.began(WriteFile(pipe, &kChecked, 1, nullptr, m_answer.start()));
         connect(&m_notifier, &QWinEventNotifier::activated, this, &Sender::arrived);
@@ -256,6 +238,12 @@ private:
         closePipe(m_pipe, {&m_read, &m_answer});
     }
 
+    void readWhatCame() override
+    {
+        while (!hasEnded() && WaitForSingleObject(m_read.overlapped.hEvent, 0) == WAIT_OBJECT_0)
+            arrived();
+    }
+
     Handle m_pipe;
     Operation m_read;
     Operation m_answer;
@@ -263,51 +251,80 @@ private:
     char m_chunk[1024];
 };
 
+// One instance of the pipe, made before any later start needs it, and the wait for one to
+// connect. While its connection is served (by a Sender, which then owns the pipe) it has none.
+struct Instance {
+    ~Instance() { closePipe(pipe, {&connecting}); }
+
+    Handle pipe;
+    Operation connecting;
+    QWinEventNotifier notifier{connecting.overlapped.hEvent};
+    // A later start came between creating the instance and waiting for it.
+    bool connectedAtOnce = false;
+};
+
 } // namespace
 
 struct HandOverServer::Listener {
-    // The senders being served and the one instance that waits for the next.
-    static constexpr DWORD kMaxInstances = kMaxSenders + 1;
-
     QString name;
     UserOnly security;
-    // The instance that waits for the next later start.
-    Handle waiting;
-    Operation connecting;
-    std::unique_ptr<QWinEventNotifier> notifier;
-    // A later start came between creating the instance and waiting for it.
-    bool connectedAtOnce = false;
-
-    ~Listener() { closePipe(waiting, {&connecting}); }
+    // As many as there are places: a later start that finds them all serving waits for one.
+    std::vector<std::unique_ptr<Instance>> instances;
 
     // Only the first instance may create the name: if it exists, someone else made it first
     // and fixed its security, and joining it would hand that someone our later starts.
-    bool createInstance(bool first)
+    bool open(Instance& instance, bool first)
     {
         const DWORD mode = PIPE_ACCESS_DUPLEX | FILE_FLAG_OVERLAPPED | (first ? FILE_FLAG_FIRST_PIPE_INSTANCE : 0);
-        waiting.reset(CreateNamedPipeW(wide(name), mode, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
-                                       kMaxInstances, 16, kMaxMessage + 1, 0, security.attributes()));
-        if (!waiting.isValid())
+        instance.pipe.reset(CreateNamedPipeW(wide(name), mode, PIPE_TYPE_BYTE | PIPE_READMODE_BYTE | PIPE_WAIT | PIPE_REJECT_REMOTE_CLIENTS,
+                                             kMaxSenders, 16, kMaxMessage + 1, 0, security.attributes()));
+        if (!instance.pipe.isValid())
             return false;
         // Windows refuses the first instance of a name that exists; where that flag is not
         // honoured (Wine), an instance besides ours, or another owner, gives the name away.
-        DWORD instances = 0;
+        DWORD count = 0;
         if (first
-            && (!GetNamedPipeHandleStateW(waiting.get(), nullptr, &instances, nullptr, nullptr, nullptr, 0) || instances != 1
-                || !security.owns(waiting.get()))) {
-            waiting.reset();
+            && (!GetNamedPipeHandleStateW(instance.pipe.get(), nullptr, &count, nullptr, nullptr, nullptr, 0) || count != 1
+                || !security.owns(instance.pipe.get()))) {
+            instance.pipe.reset();
             return false;
         }
-        connectedAtOnce = false;
-        if (!connecting.began(ConnectNamedPipe(waiting.get(), connecting.start()))) {
-            const DWORD error = GetLastError();
-            // Already connected (and maybe gone again) before the call: the event is not set.
-            connectedAtOnce = error == ERROR_PIPE_CONNECTED || error == ERROR_NO_DATA;
-            if (!connectedAtOnce)
-                return false;
-            SetEvent(connecting.overlapped.hEvent);
-        }
-        return true;
+        return wait(instance);
+    }
+
+    bool wait(Instance& instance)
+    {
+        instance.connectedAtOnce = false;
+        if (instance.connecting.began(ConnectNamedPipe(instance.pipe.get(), instance.connecting.start())))
+            return true;
+        const DWORD error = GetLastError();
+        // Already connected (and maybe gone again) before the call: the event is not set.
+        instance.connectedAtOnce = error == ERROR_PIPE_CONNECTED || error == ERROR_NO_DATA;
+        if (instance.connectedAtOnce)
+            SetEvent(instance.connecting.overlapped.hEvent);
+        else
+            instance.pipe.reset();
+        return instance.connectedAtOnce;
+    }
+
+    // Whoever connected to the instance is checked before it takes a place, and asked nothing
+    // of and told nothing unless it is this user's program; either way the instance is free.
+    void arrived(HandOverServer* server, Instance& instance)
+    {
+        if (!instance.pipe.isValid())
+            return;
+        DWORD unused = 0;
+        const bool connected = instance.connectedAtOnce
+                               || GetOverlappedResult(instance.pipe.get(), &instance.connecting.overlapped, &unused, FALSE);
+        if (!connected && GetLastError() == ERROR_IO_INCOMPLETE)
+            return;
+        ResetEvent(instance.connecting.overlapped.hEvent);
+        instance.connecting.underWay = false;
+        Handle pipe(instance.pipe.release());
+        if (connected && handOverPeerSharesUserSessionIntegrity(reinterpret_cast<qintptr>(pipe.get())))
+            new Sender(pipe.release(), server);
+        pipe.reset();
+        server->resume();
     }
 };
 
@@ -322,40 +339,48 @@ HandOverServer::~HandOverServer() = default;
 bool HandOverServer::listen(const QString& serverName)
 {
     Listener& listener = *m_listener;
-    if (listener.notifier || serverName.isEmpty() || !listener.security.attributes())
+    if (!listener.instances.empty() || serverName.isEmpty() || !listener.security.attributes())
         return false;
     listener.name = pipePath(serverName);
-    if (!listener.createInstance(true))
+    auto first = std::make_unique<Instance>();
+    if (!listener.open(*first, true))
         return false;
-    listener.notifier = std::make_unique<QWinEventNotifier>(listener.connecting.overlapped.hEvent);
-    connect(listener.notifier.get(), &QWinEventNotifier::activated, this, [this] {
-        Listener& listener = *m_listener;
-        DWORD unused = 0;
-        const bool connected = listener.connectedAtOnce
-                               || GetOverlappedResult(listener.waiting.get(), &listener.connecting.overlapped, &unused, FALSE);
-        if (!connected && GetLastError() == ERROR_IO_INCOMPLETE)
-            return;
-        Handle pipe(listener.waiting.release());
-        // The sender first: when there are as many as may be, it frees the oldest one's
-        // instance for the next one to wait on.
-        if (connected)
-            new Sender(pipe.release(), this);
-        if (!listener.createInstance(false)) {
-            listener.notifier->setEnabled(false);
-            qWarning("Later starts can no longer hand files to this copy (error %lu)", GetLastError());
-        }
-    });
+    listener.instances.push_back(std::move(first));
+    while (listener.instances.size() < static_cast<size_t>(kMaxSenders))
+        listener.instances.push_back(std::make_unique<Instance>());
+    for (const auto& instance : listener.instances)
+        connect(&instance->notifier, &QWinEventNotifier::activated, this, [this, raw = instance.get()] { m_listener->arrived(this, *raw); });
+    resume();
     return true;
+}
+
+void HandOverServer::resume()
+{
+    const auto& instances = m_listener->instances;
+    int taken = m_serving;
+    for (const auto& instance : instances)
+        taken += instance->pipe.isValid();
+    for (const auto& instance : instances) {
+        if (taken >= kMaxSenders)
+            return;
+        if (instance->pipe.isValid())
+            continue;
+        if (!m_listener->open(*instance, false)) {
+            qWarning("A later start may find no place to hand its file to this copy (error %lu)", GetLastError());
+            return;
+        }
+        ++taken;
+    }
 }
 
 namespace {
 
-// The running copy's pipe, once it has been reached within patienceMs; an invalid handle when
-// it has not.
-Handle reachRunningCopy(const QString& name, int patienceMs)
+// The running copy's pipe, once it has been reached within patienceMs, or when it is busy, by
+// the deadline; an invalid handle when it has not.
+Handle reachRunningCopy(const QString& name, int patienceMs, const QDeadlineTimer& deadline)
 {
     Handle pipe;
-    const bool reached = reachPatiently(patienceMs, [&] {
+    const bool reached = reachPatiently(patienceMs, deadline, [&] {
         // Identification only: the running copy may learn who we are, never act as us. The
         // owner is read before anything is written.
         pipe.reset(CreateFileW(wide(name), GENERIC_READ | GENERIC_WRITE | READ_CONTROL, 0, nullptr, OPEN_EXISTING,
@@ -363,9 +388,10 @@ Handle reachRunningCopy(const QString& name, int patienceMs)
         if (pipe.isValid())
             return Reach::Connected;
         const DWORD error = GetLastError();
+        // Every instance serves a later start: one is free again as soon as it is done.
         if (error == ERROR_PIPE_BUSY) {
-            WaitNamedPipeW(wide(name), 100);
-            return Reach::NotListening;
+            WaitNamedPipeW(wide(name), kBusyWaitMs);
+            return Reach::Busy;
         }
         return error == ERROR_FILE_NOT_FOUND ? Reach::NotListening : Reach::Failed;
     });
@@ -380,25 +406,29 @@ bool handOver(const QString& path, const QString& serverName, int patienceMs)
 {
     if (serverName.isEmpty())
         return false;
-    const Handle pipe = reachRunningCopy(pipePath(serverName), patienceMs);
+    const QDeadlineTimer deadline(kHandOverBoundMs);
+    const Handle pipe = reachRunningCopy(pipePath(serverName), patienceMs, deadline);
     // Anyone can create a pipe of any name first, with security of his choosing, and the user's
     // own server may not be the one answering: the pipe's owner, the server's session, user and
     // integrity level must all be ours.
-    if (!pipe.isValid() || !UserOnly().owns(pipe.get()) || !handOverPeerIsThisUser(reinterpret_cast<qintptr>(pipe.get())))
+    if (!pipe.isValid() || !UserOnly().owns(pipe.get()) || !handOverPeerSharesUserSessionIntegrity(reinterpret_cast<qintptr>(pipe.get())))
         return false;
     // Windows lets the running copy come to the front only if the program in front allows it.
     ULONG serverId = 0;
     if (GetNamedPipeServerProcessId(pipe.get(), &serverId))
         AllowSetForegroundWindow(serverId);
 
+    // The answer comes once the running copy has a moment: its first window may be slow to show.
     Operation operation;
     char answer = 0;
-    if (operation.finish(pipe.get(), ReadFile(pipe.get(), &answer, 1, nullptr, operation.start())) != 1
+    const int remaining = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
+    if (operation.finish(pipe.get(), ReadFile(pipe.get(), &answer, 1, nullptr, operation.start()), remaining) != 1
         || answer != kChecked)
         return false;
     const QByteArray message = path.toUtf8();
     if (message.isEmpty())
         return true;
-    return operation.finish(pipe.get(), WriteFile(pipe.get(), message.constData(), static_cast<DWORD>(message.size()), nullptr, operation.start()))
+    return operation.finish(pipe.get(), WriteFile(pipe.get(), message.constData(), static_cast<DWORD>(message.size()), nullptr, operation.start()),
+                            kTimeoutMs)
            == message.size();
 }

@@ -20,6 +20,6 @@ int main(int argc, char* argv[])
     QtPlatform platform;
     Program program(platform);
     if (!program.start(QDate::currentDate(), static_cast<quint32>(QDateTime::currentMSecsSinceEpoch()), file))
-        return 0;
+        return program.handOverFailed() ? 1 : 0;
     return app->exec();
 }

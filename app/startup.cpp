@@ -18,6 +18,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <cstdio>
+
 void prepareHighDpi()
 {
     compat::enableHighDpiScaling();
@@ -64,7 +66,7 @@ bool Program::start(const QDate& today, quint32 seed, const QString& file)
 {
     m_instance = std::make_unique<SingleInstance>(m_names.lockPath);
     if (!m_instance->isOnlyInstance()) {
-        handOverTo(file);
+        m_handOverFailed = !handOverTo(file);
         m_session.EndProgram();
         return false;
     }
@@ -88,14 +90,25 @@ bool Program::start(const QDate& today, quint32 seed, const QString& file)
     return true;
 }
 
-void Program::handOverTo(const QString& file)
+bool Program::handOverTo(const QString& file)
 {
+    if (file.isEmpty()) {
+        m_session.platform().showMessage(nullptr, QMessageBox::Information,
+                                         QStringLiteral("Application is already running"));
+        handOver(QString(), m_names.handOverName, 0);
+        return true;
+    }
     // The running copy opens the file itself; nothing needs saying here.
-    if (!file.isEmpty() && handOver(file, m_names.handOverName))
-        return;
-    m_session.platform().showMessage(nullptr, QMessageBox::Information,
-                                     QStringLiteral("Application is already running"));
-    handOver(QString(), m_names.handOverName, 0);
+    if (handOver(file, m_names.handOverName))
+        return true;
+    // Never as if all were well: the user, or whatever started this copy, learns that the file
+    // was not opened.
+    const QString text = QStringLiteral("%1 could not be handed to the copy of the program that is already running.")
+                             .arg(QDir::toNativeSeparators(file));
+    std::fprintf(stderr, "%s\n", qPrintable(text));
+    std::fflush(stderr);
+    m_session.platform().showMessage(nullptr, QMessageBox::Warning, text);
+    return false;
 }
 
 void Program::listenForLaterStarts()
@@ -105,8 +118,10 @@ void Program::listenForLaterStarts()
         m_requests.append(path);
         runRequests();
     });
+    // Another program may hold the name (anyone can make a pipe of any name first): this copy
+    // works on without it, and later starts say that they could not hand their files over.
     if (!m_handOver->listen(m_names.handOverName))
-        qWarning("Later starts cannot hand files to this copy: its hand-over name is taken or cannot be made");
+        qInfo("Later starts will not hand files to this copy: its hand-over name is in use or cannot be made");
 }
 
 void Program::runRequests()

@@ -42,13 +42,17 @@ public:
     // The start-up sequence: single instance, random seed, update reminder, input window,
     // promotion label, then the reading file named on the command line, if any. False when
     // another copy is running: it has been handed the file (or, without one, the user has
-    // been told), and this copy has ended without showing a window.
+    // been told), or the user has been told that it could not be, and this copy has ended
+    // without showing a window.
     bool start(const QDate& today, quint32 seed, const QString& file = QString());
+    // After start() returned false: whether the file could not be handed over (the process
+    // then ends with a failure, not as if all were well).
+    bool handOverFailed() const { return m_handOverFailed; }
 
     Session& session() { return m_session; }
 
 private:
-    void handOverTo(const QString& file);
+    bool handOverTo(const QString& file);
     void listenForLaterStarts();
     void runRequests();
 
@@ -60,5 +64,6 @@ private:
     // up and no modal box is open.
     QStringList m_requests;
     bool m_started = false;
+    bool m_handOverFailed = false;
     QTimer m_retry;
 };

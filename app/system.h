@@ -2,6 +2,7 @@
 // source file per system implements them all: system_unix.cpp and system_windows.cpp.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
 #include <QtGlobal>
 
@@ -15,7 +16,7 @@ void restrictLibrarySearch();
 void choosePortableStorage();
 
 // The single-instance lock: in a folder only this user can write to, kept on this machine. On
-// Windows the lock and the hand-over's name carry the logon session: one copy per session.
+// Windows the lock and the hand-over's name carry the Windows session ID: one copy per session.
 QString instanceLockPath();
 
 // The name a running copy listens on for later starts: the path of a socket in the
@@ -24,10 +25,17 @@ QString instanceLockPath();
 QString handOverServerName();
 
 // Whether the other end of a connected hand-over socket (its descriptor, or a pipe's handle)
-// runs as this user: a later start hands a file name only to the user's own copy. On Windows
-// it must also run in the same session and at the same integrity level (a sandboxed process of
-// the user's is not the user's program); the pipe's owner is checked in handover_windows.cpp.
-bool handOverPeerIsThisUser(qintptr descriptor);
+// runs as this user, in the same Windows session ID and at the same integrity level: a later
+// start hands a file name only to the user's own copy, and a sandboxed process of the user's
+// is not the user's program. Unix has only the user to compare. The pipe's owner is checked in
+// handover_windows.cpp.
+bool handOverPeerSharesUserSessionIntegrity(qintptr descriptor);
+
+#ifdef Q_OS_WIN
+// One piece of this process's token information (a TOKEN_INFORMATION_CLASS, such as TokenUser),
+// in a buffer of the size it needs; empty when it cannot be read.
+QByteArray ownTokenInformation(int kind);
+#endif
 
 // Called before the command line answers (help, version, mistakes), so that the answer
 // reaches the user: a Windows GUI program starts without a console, so it takes over the

@@ -41,7 +41,7 @@ QString handOverServerName()
     return QDir(folder).filePath(QCoreApplication::applicationName() + QStringLiteral(".socket"));
 }
 
-bool handOverPeerIsThisUser(qintptr descriptor)
+bool handOverPeerSharesUserSessionIntegrity(qintptr descriptor)
 {
     const int fd = static_cast<int>(descriptor);
 #if defined(SO_PEERCRED)

@@ -60,6 +60,20 @@ Identity processIdentity(HANDLE process)
                     *GetSidSubAuthority(level, *GetSidSubAuthorityCount(level) - 1u)};
 }
 
+} // namespace
+
+QByteArray ownTokenInformation(int kind)
+{
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return QByteArray();
+    const QByteArray information = tokenInformation(token, static_cast<TOKEN_INFORMATION_CLASS>(kind));
+    CloseHandle(token);
+    return information;
+}
+
+namespace {
+
 const Identity& thisIdentity()
 {
     static const Identity identity = processIdentity(GetCurrentProcess());
@@ -89,8 +103,8 @@ bool isThisSession(ULONG sessionId)
     return sessionId == thisSession();
 }
 
-// A copy per logon session: the user's second logon (Remote Desktop beside the console) runs
-// its own, so the lock and the pipe carry the session.
+// A copy per Windows session: the user's second logon (Remote Desktop beside the console) runs
+// its own, so the lock and the pipe carry the session ID.
 QString perSession(const QString& name)
 {
     return name + QLatin1Char('-') + QString::number(thisSession());
@@ -140,7 +154,7 @@ void choosePortableStorage()
     QSettings::setDefaultFormat(QSettings::IniFormat);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
     QSettings::setPath(QSettings::IniFormat, QSettings::SystemScope, folder);
-    // Qt's file dialogs keep their state in the registry whatever the default format is.
+    // Qt's file dialogs keep their state in the registry whatever the default format is: kept away.
     QtPlatform::setPortable();
 }
 
@@ -166,7 +180,7 @@ QString handOverServerName()
     return perSession(QCoreApplication::applicationName() + QLatin1Char('-') + thisIdentity().user);
 }
 
-bool handOverPeerIsThisUser(qintptr descriptor)
+bool handOverPeerSharesUserSessionIntegrity(qintptr descriptor)
 {
     const auto pipe = reinterpret_cast<HANDLE>(descriptor);
     DWORD flags = 0;

@@ -1,10 +1,11 @@
 // The program's start-up as main() runs it, command line included, except that a message box
 // is not shown: its text goes to standard error and it answers as if dismissed (OK, or No to a
-// question). Each result window shown prints "reading: <sun sign>" to standard error; with
-// BODYASTRO_TEST_SLOW_SHOW_MS the input window takes that long to show (a slow machine). With
-// BODYASTRO_TEST_INSTANCE_DIR set, its lock, hand-over socket (on Windows a pipe named after
-// the folder) and settings are in that folder: on Windows nothing in the environment moves the
-// registry, the lock or the pipe away from the user's own.
+// question). Each result window shown prints "reading: <sun sign>" to standard error, and
+// "reading closed" when it goes; with BODYASTRO_TEST_SLOW_SHOW_MS the input window takes that
+// long to show (a slow machine). With BODYASTRO_TEST_INSTANCE_DIR set, its lock, hand-over
+// socket (on Windows a pipe named after the folder) and settings are in that folder: on Windows
+// nothing in the environment moves the registry, the lock or the pipe away from the user's own.
+// Like the program, it ends with status 1 when it could not hand its file to a running copy.
 #include "app/commandline.h"
 #include "app/startup.h"
 #include "ui/platform.h"
@@ -51,6 +52,10 @@ public:
             std::fprintf(stderr, "reading: %s\n", m_session.records().signResults.Sun.c_str());
             std::fflush(stderr);
         }
+        if (event->type() == QEvent::Hide && watched->objectName() == QLatin1String("frmDisplay")) {
+            std::fprintf(stderr, "reading closed\n");
+            std::fflush(stderr);
+        }
         return false;
     }
 
@@ -86,6 +91,6 @@ int main(int argc, char* argv[])
     ReadingReporter reporter(program.session());
     app->installEventFilter(&reporter);
     if (!program.start(QDate::currentDate(), 1, file))
-        return 0;
+        return program.handOverFailed() ? 1 : 0;
     return app->exec();
 }

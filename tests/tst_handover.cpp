@@ -6,9 +6,13 @@
 #include "tests/common/scriptedprogram.h"
 
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLocalSocket>
 #include <QSignalSpy>
 #include <QStandardPaths>
+
+#include <memory>
+#include <vector>
 
 #ifdef Q_OS_WIN
 #include <windows.h>
@@ -64,6 +68,8 @@ private slots:
     void defaultNamesAreTheUsersOwn();
     void laterStartWithFileHandsItOver();
     void slowFirstWindowLosesNoHandedFile();
+    void burstOfLaterStartsArrivesWhole_data();
+    void burstOfLaterStartsArrivesWhole();
 };
 
 void tst_handover::handOverTakesOneAbsolutePathUpToTheLimit()
@@ -81,15 +87,21 @@ void tst_handover::handOverTakesOneAbsolutePathUpToTheLimit()
 #ifndef Q_OS_WIN
     QCOMPARE(QFileInfo(socketPath).permissions() & (QFile::ReadGroup | QFile::WriteGroup | QFile::ReadOther | QFile::WriteOther), 0);
 #endif
-    // Senders that connect and say nothing hold nobody up, nor pile up: a few are served at once.
-    QLocalSocket silent[3 * HandOverServer::kMaxSenders];
+    // Senders that connect and say nothing take every place, but only until their own reads
+    // time out: a real one that comes meanwhile waits for a place, and cuts none of them off.
+    QLocalSocket silent[HandOverServer::kMaxSenders];
     for (QLocalSocket& sender : silent) {
         waitUntilListening(socketPath);
         sender.connectToServer(socketPath);
         QVERIFY(sender.waitForConnected(5000));
     }
-    QTest::qWait(200);
-    QVERIFY(server.findChildren<HandOverSender*>().size() <= HandOverServer::kMaxSenders);
+    QTRY_COMPARE(int(server.findChildren<HandOverSender*>().size()), HandOverServer::kMaxSenders);
+    QElapsedTimer waited;
+    waited.start();
+    QVERIFY(handOver(dir.filePath(QStringLiteral("during.boa")), socketPath));
+    QVERIFY2(waited.elapsed() > HandOverServer::kSenderTimeoutMs / 2, qPrintable(QString::number(waited.elapsed())));
+    QTRY_COMPARE(requests.size(), 1);
+    requests.clear();
 
     // Each refused message is followed by a good one: only the good ones come through.
     const QString longest = QLatin1Char('/') + QString(HandOverServer::kMaxMessage - 1, QLatin1Char('a'));
@@ -151,7 +163,7 @@ void tst_handover::defaultNamesAreTheUsersOwn()
     // Pipe names are machine-wide: this one carries the user's SID.
     QVERIFY2(handOverServerName().startsWith(QCoreApplication::applicationName() + QStringLiteral("-S-1-")),
              qPrintable(handOverServerName()));
-    // One copy per logon session: a second logon of the same user runs its own.
+    // One copy per Windows session ID: a second logon of the same user runs its own.
     DWORD session = 0;
     QVERIFY(ProcessIdToSessionId(GetCurrentProcessId(), &session));
     const QString ofSession = QLatin1Char('-') + QString::number(session);
@@ -216,6 +228,53 @@ void tst_handover::slowFirstWindowLosesNoHandedFile()
     QVERIFY2(second.endsWell(), qPrintable(second.said()));
     QCOMPARE(second.said(), QString());
     QTRY_VERIFY_WITH_TIMEOUT(first.said().contains(QStringLiteral("reading: Capricorn\n")), 30000);
+}
+
+void tst_handover::burstOfLaterStartsArrivesWhole_data()
+{
+    QTest::addColumn<int>("slowShowMs");
+    for (const int ms : {0, 2000, 4000})
+        QTest::addRow("first window after %d ms", ms) << ms;
+}
+
+void tst_handover::burstOfLaterStartsArrivesWhole()
+{
+    // A file manager starts one copy per file selected: the first takes the lock, all the
+    // others hand their files over at once while its window may still be coming.
+    QFETCH(int, slowShowMs);
+    SKIP_WITHOUT_SCRIPTED_PROGRAM();
+    PrivateHome home;
+    QVERIFY(home.isValid());
+    QTemporaryDir files;
+    QProcessEnvironment slow = home.environment();
+    slow.insert(QStringLiteral("BODYASTRO_TEST_SLOW_SHOW_MS"), QString::number(slowShowMs));
+    ScriptedProgram first(slow);
+    QVERIFY(first.start());
+    QTRY_VERIFY(QFileInfo::exists(home.lockPath()));
+    // Born on the 1st of each month in turn: the sun signs tell the files apart.
+    const char* const months[][2] = {{"January", "Capricorn"}, {"February", "Aquarius"}, {"March", "Pisces"},
+                                     {"April", "Aries"},       {"May", "Taurus"},         {"June", "Gemini"},
+                                     {"July", "Cancer"},       {"August", "Leo"},         {"September", "Virgo"},
+                                     {"October", "Libra"},     {"November", "Scorpio"},   {"December", "Sagittarius"}};
+    QStringList expected;
+    std::vector<std::unique_ptr<ScriptedProgram>> later;
+    for (int i = 0; i < 16; ++i) {
+        const QByteArray name = "N" + QByteArray(1, char('A' + i));
+        const QString file = writeReading(files, name.constData(), 1, months[i % 12][0]);
+        expected.append(QStringLiteral("reading: ") + QLatin1String(months[i % 12][1]));
+        later.push_back(std::make_unique<ScriptedProgram>(home.environment()));
+        QVERIFY(later.back()->start({file}));
+    }
+    for (const auto& start : later)
+        QVERIFY2(start->endsWell(60000), qPrintable(start->said()));
+    QTRY_COMPARE_WITH_TIMEOUT(first.said().count(QStringLiteral("reading: ")), expected.size(), 30000);
+    // Every file once, one reading at a time, and the last one still on screen.
+    QStringList shown = first.said().split(QLatin1Char('\n')).filter(QStringLiteral("reading: "));
+    shown.sort();
+    expected.sort();
+    QCOMPARE(shown, expected);
+    QCOMPARE(first.said().count(QStringLiteral("reading closed")), expected.size() - 1);
+    QVERIFY2(!first.said().contains(QStringLiteral("message: ")), qPrintable(first.said()));
 }
 
 QTEST_MAIN(tst_handover)

@@ -2,7 +2,10 @@
 // made with. Wine has one user: a pipe of another user's, and a client of another user, are
 // only seen on a real Windows.
 #include "app/handover.h"
+#include "storage/readingfile.h"
+#include "tests/common/scriptedprogram.h"
 
+#include <QDir>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -68,13 +71,8 @@ QString ownerOf(HANDLE pipe)
 // both of which begin with a SID_AND_ATTRIBUTES.
 QString ownTokenSid(TOKEN_INFORMATION_CLASS kind)
 {
-    HANDLE token = nullptr;
-    OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token);
-    char buffer[256];
-    DWORD size = sizeof(buffer);
-    const bool read = GetTokenInformation(token, kind, buffer, size, &size);
-    CloseHandle(token);
-    return read ? sidText(reinterpret_cast<SID_AND_ATTRIBUTES*>(buffer)->Sid) : QString();
+    QByteArray information = ownTokenInformation(kind);
+    return information.isEmpty() ? QString() : sidText(reinterpret_cast<SID_AND_ATTRIBUTES*>(information.data())->Sid);
 }
 
 QString thisUser()
@@ -90,6 +88,7 @@ class tst_handover_windows : public QObject {
 private slots:
     void takenNameIsNeitherJoinedNorWrittenTo();
     void pipeIsTheUsersAlone();
+    void programWorksWithoutHandOverWhenNameIsTaken();
 };
 
 void tst_handover_windows::takenNameIsNeitherJoinedNorWrittenTo()
@@ -151,11 +150,11 @@ void tst_handover_windows::pipeIsTheUsersAlone()
     QVERIFY(GetAce(dacl, 0, reinterpret_cast<void**>(&ace)));
     QCOMPARE(int(ace->Header.AceType), ACCESS_ALLOWED_ACE_TYPE);
     QCOMPARE(sidText(&ace->SidStart), thisUser());
-    // Labelled at this process's integrity level: nothing below it may write.
+    // Labelled at this process's integrity level: nothing below it may read or write.
     SYSTEM_MANDATORY_LABEL_ACE* label = nullptr;
     QVERIFY(sacl && GetAce(sacl, 0, reinterpret_cast<void**>(&label)));
     QCOMPARE(int(label->Header.AceType), SYSTEM_MANDATORY_LABEL_ACE_TYPE);
-    QCOMPARE(label->Mask, DWORD(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP));
+    QCOMPARE(label->Mask, DWORD(SYSTEM_MANDATORY_LABEL_NO_WRITE_UP | SYSTEM_MANDATORY_LABEL_NO_READ_UP));
     QCOMPARE(sidText(&label->SidStart), ownTokenSid(TokenIntegrityLevel));
     LocalFree(descriptor);
 
@@ -165,6 +164,33 @@ void tst_handover_windows::pipeIsTheUsersAlone()
     QTRY_VERIFY(WaitNamedPipeW(pipePath(name), 1));
     QVERIFY(handOver(QStringLiteral("C:/b.boa"), name, 0));
     QTRY_VERIFY(requests.contains(QVariantList{QStringLiteral("C:/b.boa")}));
+}
+
+void tst_handover_windows::programWorksWithoutHandOverWhenNameIsTaken()
+{
+    SKIP_WITHOUT_SCRIPTED_PROGRAM();
+    PrivateHome home;
+    QVERIFY(home.isValid());
+    QTemporaryDir files;
+    const QString ann = files.filePath(QStringLiteral("ANN.boa"));
+    QString error;
+    QVERIFY(writeReadingFile(ann, BirthDetails{"ANN", 7, "March", 1990, "8am-10am"}, &error));
+    // The scripted program's pipe, taken by another process before it starts: it neither
+    // joins it nor complains, and opens its own file.
+    const HANDLE squatter = takeName(QDir(home.runtime()).filePath(QStringLiteral("bodyastro.socket")), thisUser());
+    QVERIFY(squatter != INVALID_HANDLE_VALUE);
+    ScriptedProgram first(home.environment());
+    QVERIFY(first.start({ann}));
+    QTRY_VERIFY2_WITH_TIMEOUT(first.said().contains(QStringLiteral("reading: Pisces\n")), qPrintable(first.said()), 30000);
+    CloseHandle(squatter);
+    // A later start cannot hand its file over, and says so rather than end as if it had.
+    ScriptedProgram second(home.environment());
+    QVERIFY(second.start({ann}));
+    QVERIFY(second.waitForFinished(30000));
+    QCOMPARE(second.exitCode(), 1);
+    QVERIFY2(second.said().contains(QStringLiteral("could not be handed")), qPrintable(second.said()));
+    QCOMPARE(first.state(), QProcess::Running);
+    QVERIFY2(!first.said().contains(QStringLiteral("message: ")), qPrintable(first.said()));
 }
 
 QTEST_GUILESS_MAIN(tst_handover_windows)
