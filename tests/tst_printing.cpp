@@ -114,6 +114,19 @@ private slots:
         QCOMPARE(platform.printDialogs, 1);
         QVERIFY(!QFile::exists(platform.pdf));
     }
+
+    // With nothing to print on, the user is told so rather than left with no dialog and no page.
+    void noPrinterSaysSo()
+    {
+        QTextEdit box;
+        fillReport(box);
+        FakePlatform platform;
+        platform.printerInstalled = false;
+        printRichText(box, platform, nullptr);
+        QCOMPARE(platform.printDialogs, 0);
+        QCOMPARE(platform.messages.size(), 1);
+        QVERIFY(platform.messages.constFirst().text.contains(QLatin1String("No printer is installed")));
+    }
 };
 
 QTEST_MAIN(tst_printing)

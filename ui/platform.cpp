@@ -8,6 +8,7 @@
 #include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
+#include <QPrinterInfo>
 
 #include <functional>
 
@@ -92,6 +93,11 @@ QString QtPlatform::getSaveFileName(QWidget* parent, const QString& title, const
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
         return QString();
     return dialog.selectedFiles().constFirst();
+}
+
+bool QtPlatform::canPrint()
+{
+    return printDialogPrintsToPdf() || !QPrinterInfo::availablePrinterNames().isEmpty();
 }
 
 bool QtPlatform::execPrintDialog(QWidget* parent, QPrinter& printer, bool hasSelection)

@@ -21,6 +21,9 @@ public:
     virtual QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) = 0;
     virtual QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
                                     const QString& defaultSuffix) = 0;
+    // False when nothing can be printed: no printer is installed and the print dialog offers no
+    // other way (a PDF file).
+    virtual bool canPrint() = 0;
     // Shows the print dialog for printer; false when cancelled. With hasSelection the
     // selection is preselected as the range.
     virtual bool execPrintDialog(QWidget* parent, QPrinter& printer, bool hasSelection) = 0;
@@ -42,6 +45,7 @@ public:
     QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) override;
     QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
                             const QString& defaultSuffix) override;
+    bool canPrint() override;
     bool execPrintDialog(QWidget* parent, QPrinter& printer, bool hasSelection) override;
     void openUrl(const QUrl& url) override;
 };
@@ -49,6 +53,8 @@ public:
 // Keeps Qt's memory of its file dialog (last folder, history) from being read or written, for the
 // whole process and for good; false when that could not be done. One file per system.
 bool keepQtDialogStateAway();
+// Whether the system's print dialog can print to a PDF file when no printer is installed.
+bool printDialogPrintsToPdf();
 
 // The product's name ("Corvane Body Astrology"): the title of every message box.
 QString applicationTitle();

@@ -6,3 +6,9 @@ bool keepQtDialogStateAway()
 {
     return true;
 }
+
+// Qt's own print dialog always offers a PDF file.
+bool printDialogPrintsToPdf()
+{
+    return true;
+}

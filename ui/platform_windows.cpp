@@ -107,3 +107,10 @@ bool keepQtDialogStateAway()
     static const bool kept = redirectQtCore();
     return kept;
 }
+
+// The system's print dialog: with no printer installed (Windows 10's PDF printer removed, or
+// Windows 7, which has none) it shows nothing and prints nothing.
+bool printDialogPrintsToPdf()
+{
+    return false;
+}

@@ -34,6 +34,7 @@ public:
     QQueue<QMessageBox::StandardButton> messageAnswers;
     QQueue<QString> openFileAnswers;
     QQueue<QString> saveFileAnswers;
+    bool printerInstalled = true;
     // Called with the printer when the print dialog "is accepted"; null means cancel.
     std::function<void(QPrinter&)> printAnswer;
 
@@ -42,6 +43,7 @@ public:
     QString getOpenFileName(QWidget* parent, const QString& title, const QString& filter) override;
     QString getSaveFileName(QWidget* parent, const QString& title, const QString& filter,
                             const QString& defaultSuffix) override;
+    bool canPrint() override { return printerInstalled; }
     bool execPrintDialog(QWidget* parent, QPrinter& printer, bool hasSelection) override;
     void openUrl(const QUrl& url) override;
 

@@ -9,6 +9,12 @@
 
 void printRichText(QTextEdit& box, Platform& platform, QWidget* parent)
 {
+    if (!platform.canPrint()) {
+        platform.showMessage(parent, QMessageBox::Information,
+                             QStringLiteral("No printer is installed. Add a printer in the system's settings, or "
+                                            "one that prints to PDF, and print again."));
+        return;
+    }
     QPrinter printer(QPrinter::HighResolution);
     const bool hasSelection = box.textCursor().hasSelection();
     if (!platform.execPrintDialog(parent, printer, hasSelection))

@@ -8,7 +8,8 @@ class QTextEdit;
 class QWidget;
 
 // Shows the print dialog and prints the selected text of box, or all of it when nothing is
-// selected, whatever range is picked in the dialog. Cancel prints nothing.
+// selected, whatever range is picked in the dialog. Cancel prints nothing; with no printer to
+// choose, a message says so instead of the dialog.
 void printRichText(QTextEdit& box, Platform& platform, QWidget* parent);
 
 // Asks for a file name and writes details there; a failure other than Cancel is reported in
