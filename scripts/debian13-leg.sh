@@ -66,7 +66,7 @@ fi
 step "the setups of both Windows builds"
 rm -rf "$leg" && mkdir -p "$leg/dist"
 for build in "$build_x86" "$build_x64"; do
-    cmake --build "$build" --target windows_setup windows_zip >"$leg/setups.log"
+    cmake --build "$build" --target windows_setup windows_zip >>"$leg/setups.log"
     # shellcheck source=/dev/null
     . "$build/product.sh"
     cp "$build/$package_name-$product_version-win$windows_bits-setup.exe" "$leg/dist/"

@@ -213,7 +213,8 @@ void tst_input::validationRules()
 void tst_input::emptyNameWinsAndTakesFocus()
 {
     setEntries(QString(), 31, QStringLiteral("April"), 2001, false, false, false);
-    QApplication::setActiveWindow(m_fx->input());
+    m_fx->input()->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(m_fx->input()));
     w<QComboBox>("cmbYear")->setFocus();
     QTest::mouseClick(w<QPushButton>("cmdProceed"), Qt::LeftButton);
     QCOMPARE(m_fx->platform.messageTexts(), QStringList{QStringLiteral("Please Enter Your Name !")});
