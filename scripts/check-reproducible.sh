@@ -11,4 +11,5 @@ first=${1:-dist}
 [ -f "$first/COMMIT" ] || { echo "No release in $first: run scripts/release.sh first" >&2; exit 1; }
 [ "$(cat "$first/COMMIT")" = "$(git rev-parse HEAD)" ] ||
     echo "Note: $first is the release of $(cat "$first/COMMIT"), not of this checkout's commit"
-exec scripts/verify-release.sh "$first"
+# This checkout's own commit, on whatever branch: it is the one you just built.
+exec scripts/verify-release.sh --own-checkout "$first"

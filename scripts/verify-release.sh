@@ -17,12 +17,14 @@
 # - compares every published file with the rebuild's, byte for byte, both ways (a file only one of
 #   them has is named), and checks SHA256SUMS.
 # A release without signatures is compared as it is.
-# Usage: scripts/verify-release.sh [--signer FINGERPRINT]... DIST
+# Usage: scripts/verify-release.sh [--signer FINGERPRINT]... [--own-checkout] DIST
 #   DIST is the release folder (dist/ of scripts/release.sh, or the downloads with SHA256SUMS and
 #   COMMIT beside them). Needs this repository (any clone holding the commit) and the Qt archives
 #   for Windows (BODYASTRO_QT_ARCHIVES, default ../shared/toolchains beside the repository).
 #   --signer: a certificate's SHA-256 fingerprint (64 hex digits) or a GPG key's (40), expected in
 #   place of packaging/release-signers.txt's; may be given more than once.
+#   --own-checkout: a release of this checkout's own commit is taken on any branch (for
+#   scripts/check-reproducible.sh, which checks the release you just made).
 #   VERIFY_REBUILD_CACHE=FOLDER keeps each rebuild there, by commit and signatures, for a later run.
 # Exits 0 only when every file is the same and the signers are as expected; otherwise says why
 # (which files differ, diffoscope showing where; who signed and who was expected) and exits 1.
@@ -30,14 +32,15 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 refuse() { echo "REFUSED: $*" >&2; exit 1; }
 hex() { tr -d ': \t' | tr '[:lower:]' '[:upper:]'; }
-pinned=()
+pinned=() own_checkout=no
 while [ $# -gt 1 ]; do
     case $1 in
         --signer) pinned+=("$(hex <<<"$2")") && shift 2 ;;
+        --own-checkout) own_checkout=yes && shift ;;
         *) break ;;
     esac
 done
-[ $# -eq 1 ] || { echo "usage: scripts/verify-release.sh [--signer FINGERPRINT]... DIST" >&2; exit 2; }
+[ $# -eq 1 ] || { echo "usage: scripts/verify-release.sh [--signer FINGERPRINT]... [--own-checkout] DIST" >&2; exit 2; }
 signers_file=packaging/release-signers.txt
 if [ ${#pinned[@]} -eq 0 ]; then
     pinned_from=$signers_file
@@ -56,6 +59,9 @@ commit=$(tr -d '[:space:]' <"$dist/COMMIT")
 git cat-file -e "$commit^{commit}" 2>/dev/null ||
     { echo "The release names commit '$commit', which this repository does not hold (git fetch it first)" >&2; exit 1; }
 published=$(git for-each-ref --contains "$commit" --format='%(refname)' refs/heads/main 'refs/remotes/*/main' refs/tags | head -n 1)
+if [ -z "$published" ] && [ $own_checkout = yes ] && [ "$commit" = "$(git rev-parse HEAD)" ]; then
+    published="this checkout's HEAD (--own-checkout)"
+fi
 [ -n "$published" ] || refuse "commit $commit is on no main branch and in no tag of this repository, so" \
     "it is not one the maker published (a fork's or a pull request's commit would be rebuilt with its own scripts)"
 echo "Commit $commit: reachable from $published"
