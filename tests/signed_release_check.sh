@@ -109,7 +109,8 @@ rm "$copy/$deb" && sed -i "/ $deb\$/d" "$copy/SHA256SUMS" && refused "^MISSING: 
 tampered added
 cp "$copy/COMMIT" "$copy/extra.exe" && echo "-  extra.exe" >>"$copy/SHA256SUMS" && resum && refused "^EXTRA: ./extra.exe"
 tampered no-branch
-git -C "$keys/verifier" commit-tree -p HEAD -m "on no branch" "HEAD^{tree}" >"$copy/COMMIT"
+git -C "$keys/verifier" -c user.name=Nobody -c user.email=nobody@example.invalid \
+    commit-tree -p HEAD -m "on no branch" "HEAD^{tree}" >"$copy/COMMIT"
 resum && refused "REFUSED: commit $(cat "$copy/COMMIT") is on no main branch and in no tag"
 
 echo "== refused: one byte of a zip changed, SHA256SUMS rewritten to match =="
