@@ -81,9 +81,10 @@ bool reachPatiently(int patienceMs, const QDeadlineTimer& deadline, const std::f
             return false;
         if (reach == Reach::NotListening && waited.elapsed() + kRetryMs > patienceMs)
             return false;
-        // A busy attempt has waited already; one that found nobody waits here.
+        // A pause long enough for timers to come due too (a loop that ends at once may run
+        // none of them on Windows).
         QEventLoop loop;
-        QTimer::singleShot(reach == Reach::Busy ? 0 : kRetryMs, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kRetryMs, &loop, &QEventLoop::quit);
         loop.exec();
     }
 }
