@@ -81,9 +81,13 @@ BODYASTRO_QT_ARCHIVES=$(realpath "${BODYASTRO_QT_ARCHIVES:-../shared/toolchains}
     fail "the signed release was refused"
 [ "$(grep -c "signer is the expected one" "$keys/taken.log")" = 2 ] || fail "the signers were not both compared"
 
-# tampered NAME: a copy of the release to change, as $copy; resum: its SHA256SUMS made to match.
+# tampered NAME: a copy of the release to change, as $copy; resum: its SHA256SUMS made to match,
+# without the maker's GPG signature, which no longer holds and which an attacker cannot make.
 tampered() { copy=$keys/$1 && rm -rf "$copy" && cp -a dist "$copy"; }
-resum() { (cd "$copy" && awk '{ print $2 }' SHA256SUMS | xargs sha256sum -- >SHA256SUMS.new && mv SHA256SUMS.new SHA256SUMS); }
+resum() {
+    (cd "$copy" && awk '{ print $2 }' SHA256SUMS | xargs sha256sum -- >SHA256SUMS.new && mv SHA256SUMS.new SHA256SUMS)
+    rm -f "$copy/SHA256SUMS.asc"
+}
 # refused CAUSE ARGS...: verify-release.sh refuses $copy, naming CAUSE (a grep pattern).
 refused() {
     local cause=$1 && shift
@@ -105,7 +109,7 @@ done
 resum && refused "REFUSED: the Windows files carry more than one signer"
 tampered missing
 deb=$(cd "$copy" && ls -- *.deb)
-rm "$copy/$deb" && sed -i "/ $deb\$/d" "$copy/SHA256SUMS" && refused "^MISSING: ./$deb"
+rm "$copy/$deb" && sed -i "/ $deb\$/d" "$copy/SHA256SUMS" && resum && refused "^MISSING: ./$deb"
 tampered added
 cp "$copy/COMMIT" "$copy/extra.exe" && echo "-  extra.exe" >>"$copy/SHA256SUMS" && resum && refused "^EXTRA: ./extra.exe"
 tampered no-branch
