@@ -3,11 +3,15 @@
 # files this version no longer ships, installs over it silently, checks the files, shortcut,
 # file type and Add/Remove Programs entry, opens a saved reading through the file type; while
 # that copy runs, a silent setup and uninstaller must refuse and change nothing; then uninstalls
-# silently and checks that nothing of ours is left and the user's files are. Last, the same for a
-# per-user install (/CurrentUser), which must not touch HKLM or Program Files. Throughout, an
-# uninstaller planted where HKCU points must never run, no setup installs outside Program Files
-# (per machine) or the user's programs folder (per user), a mutex of the program's name that
-# another program took first blocks nothing, and a .boa type of another program stays its own.
+# silently and checks that nothing of ours is left and the user's files are. Then the same per
+# user (/CurrentUser), which must not touch HKLM or Program Files, started as a standard user's
+# program is (windows/limited.c: Wine starts everything with an administrator's full rights);
+# with those rights the per-user setup and uninstaller refuse. Last, for everyone from a
+# standard user's start: raised through the administrator prompt, into the folder /D= names.
+# Throughout, an uninstaller planted where HKCU points (outside the user's programs folder or
+# inside it) never runs with an administrator's rights, no setup installs outside Program Files
+# (per machine) or the user's programs folder (per user), and another program's file type stays
+# its own.
 # Usage: windows_setup_check.sh BUILD_DIR DIST
 #   BUILD_DIR is the Windows build the setup was made in (its identity and architecture);
 #   DIST holds its PACKAGE-VERSION-winNN-setup.exe and windows-ARCH/PRODUCT/.
@@ -28,7 +32,8 @@ setup="$dist/$package_name-$product_version-win$windows_bits-setup.exe"
 [ -f "$setup" ] || fail "no $setup"
 version=$product_version
 folder="$dist/windows-$windows_arch/$product_name"
-[ -f "$folder/bodyastro.exe" ] || fail "no program folder $folder"
+exe=$executable.exe suffix=.$reading_suffix
+[ -f "$folder/$exe" ] || fail "no program folder $folder"
 [ "$(pe_arch "$setup")" = "$windows_arch" ] || fail "the setup program is not an $windows_arch program"
 work=$(mktemp -d)
 xvfb=""
@@ -63,47 +68,59 @@ expect_value() { # KEY NAME EXPECTED
     [ "$found" = "$3" ] || fail "$1 ${2:-(default)} is '$found', not '$3'"
 }
 uninstall_key="HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$package_name"
+user_key="HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$package_name"
+classes="HKLM\\Software\\Classes" user_classes="HKCU\\Software\\Classes"
 start_menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 
+build_test_helpers "$work" "$windows_arch" planted limited
+setup_w=$(winepath -w "$setup")
 # What any program of the user can do unelevated: point HKCU's entry at a folder of its own with
-# an uninstall.exe in it (this one leaves "ran" beside itself when run).
-compiler=x86_64-w64-mingw32-gcc
-[ "$windows_arch" = x64 ] || compiler=i686-w64-mingw32-gcc
-"$compiler" -municode -mwindows -O2 -o "$work/planted.exe" "$here/windows/planted.c"
+# an uninstall.exe in it (planted.c leaves "ran" beside itself when run).
+plant() { # FOLDER
+    mkdir -p "$1" && cp "$work/planted.exe" "$1/uninstall.exe"
+    wine reg add "$user_key" /v InstallLocation /d "$(winepath -w "$1")" /f >/dev/null
+}
 planted="$WINEPREFIX/drive_c/planted"
-mkdir "$planted" && cp "$work/planted.exe" "$planted/uninstall.exe"
-wine reg add "HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$package_name" /v InstallLocation /d 'C:\planted' /f >/dev/null
-untouched_plant() {
-    [ ! -e "$planted/ran" ] || fail "$1 ran the planted uninstaller"
-    [ "$(ls "$planted")" = uninstall.exe ] || fail "$1 installed into the planted folder: $(ls "$planted")"
+untouched_plant() { # WHO [FOLDER]
+    local where=${2:-$planted}
+    [ ! -e "$where/ran" ] || fail "$1 ran the planted uninstaller"
+    [ "$(ls "$where")" = uninstall.exe ] || fail "$1 installed into the planted folder: $(ls "$where")"
+}
+# in_place_uninstall FOLDER (Windows): the uninstaller kept in place by _?=, so that its own exit
+# status is seen; it must come last and unquoted, as only a batch file passes it.
+in_place_uninstall() {
+    printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%errorlevel%%\r\n' "$1" "$1" >"$work/uninstall.bat"
+    wine cmd /c "$(winepath -w "$work/uninstall.bat")"
 }
 
+echo "== for one user with an administrator's rights: refused, the planted uninstaller not run =="
+planted_inside="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/Programs/Planted"
+plant "$planted_inside"
+code=0 && wine "$setup" /S /CurrentUser || code=$?
+[ $code -eq 5 ] || fail "the per-user setup with an administrator's rights exited with $code, not 5"
+untouched_plant "the per-user setup with an administrator's rights" "$planted_inside"
+plant "$planted"
+
 # An older version whose folder held a plug-in and a library that this one does not ship.
-old="$work/old/Corvane Body Astrology"
+old="$work/old/$product_name"
 mkdir -p "$work/old" && cp -r "$folder" "$old"
 mkdir "$old/imageformats" && echo stale >"$old/imageformats/qjpeg.dll" && echo stale >"$old/libold-1.dll"
 cmake -DSOURCE_DIR="$old" -DOUTPUT="$work/old/files.nsh" -P "$here/../packaging/windows/setup-files.cmake"
-makensis -V1 "-XSetCompress off" -DVERSION=0.9 -DPRODUCT_NSH="$build/packaging/windows/product.nsh" \
+makensis -V1 -WX "-XSetCompress off" -DVERSION=0.9 -DPRODUCT_NSH="$build/packaging/windows/product.nsh" \
     -DSOURCE_DIR="$old" -DFILES_NSH="$work/old/files.nsh" \
-    -DOUTFILE="$work/old/CorvaneBodyAstrology-0.9-setup.exe" "$nsi"
-wine "$work/old/CorvaneBodyAstrology-0.9-setup.exe" /S || fail "the older setup program failed"
+    -DOUTFILE="$work/old/$package_name-0.9-setup.exe" "$nsi"
+wine "$work/old/$package_name-0.9-setup.exe" /S || fail "the older setup program failed"
 old_place=$(winepath -u "$(reg_value "$uninstall_key" InstallLocation)")
 [ -f "$old_place/libold-1.dll" ] || { echo "FAIL: the older copy did not install"; exit 1; }
 untouched_plant "the per-machine setup"
 
 echo "== no folder outside the install's own place =="
-for mode in /AllUsers /CurrentUser; do
-    wine "$setup" /S $mode '/D=C:\Apps\Body' && fail "the setup ($mode) accepted C:\Apps\Body"
-done
+wine "$setup" /S /AllUsers '/D=C:\Apps\Body' && fail "the setup (/AllUsers) accepted C:\Apps\Body"
+as_user "$setup_w" /S /CurrentUser '/D=C:\Apps\Body' && fail "the setup (/CurrentUser) accepted C:\Apps\Body"
 [ ! -e "$WINEPREFIX/drive_c/Apps" ] || fail "the setup wrote into C:\Apps"
 
-echo "== install $version over 0.9, while another program holds the old running-check's mutex =="
-wine "$work/planted.exe" hold "Global\\${package_name}Running" "$(winepath -w "$work/held")" &
-holder=$!
-for _ in $(seq 100); do [ -e "$work/held" ] && break; sleep 0.1; done
-[ -e "$work/held" ] || fail "the mutex was not created"
+echo "== install $version over 0.9 =="
 wine "$setup" /S || fail "the setup program exited with $?"
-rm -f "$work/held" && wait "$holder"
 install_location=$(reg_value "$uninstall_key" InstallLocation)
 # The 64-bit program in the 64-bit Program Files (its registry view is the one reg.exe reads).
 [ "$windows_arch" = x86 ] || [ "$install_location" = "C:\\Program Files\\$product_name" ] ||
@@ -112,35 +129,35 @@ installed=$(winepath -u "$install_location")
 # Exactly the program's folder and the uninstaller: nothing stale from 0.9.
 differences=$(diff -r "$folder" "$installed" || true)
 [ "$differences" = "Only in $installed: uninstall.exe" ] || fail "installed files differ: $differences"
-grep -qa 'bodyastro.exe' "$start_menu/Corvane Body Astrology.lnk" || fail "no Start menu shortcut to bodyastro.exe"
+grep -qa "$exe" "$start_menu/$product_name.lnk" || fail "no Start menu shortcut to $exe"
 
-exe="$install_location\\bodyastro.exe"
-expect_value "$uninstall_key" DisplayName "Corvane Body Astrology"
+exe_path="$install_location\\$exe"
+expect_value "$uninstall_key" DisplayName "$product_name"
 expect_value "$uninstall_key" DisplayVersion "$version"
-expect_value "$uninstall_key" Publisher "Corvane Software"
-expect_value "$uninstall_key" DisplayIcon "\"$exe\",0"
+expect_value "$uninstall_key" Publisher "$product_publisher"
+expect_value "$uninstall_key" DisplayIcon "\"$exe_path\",0"
 expect_value "$uninstall_key" UninstallString "\"$install_location\\uninstall.exe\""
 quiet=$(reg_value "$uninstall_key" QuietUninstallString)
 [ "$quiet" = "\"$install_location\\uninstall.exe\" /S" ] || fail "quiet uninstall command is '$quiet'"
 kilobytes=$(( ($(find "$folder" -type f -printf '%s+') 0 + 1023) / 1024 ))
 expect_value "$uninstall_key" EstimatedSize "$(printf '0x%x' "$kilobytes")"
-progid=$(reg_value 'HKLM\Software\Classes\.boa')
-[ -n "$progid" ] || fail ".boa has no file type"
-expect_value "HKLM\\Software\\Classes\\$progid" "" "Body astrology reading"
-expect_value "HKLM\\Software\\Classes\\$progid\\DefaultIcon" "" "\"$exe\",0"
-expect_value "HKLM\\Software\\Classes\\$progid\\shell\\open\\command" "" "\"$exe\" \"%1\""
+progid=$(reg_value "$classes\\$suffix")
+[ -n "$progid" ] || fail "$suffix has no file type"
+expect_value "$classes\\$progid" "" "Body astrology reading"
+expect_value "$classes\\$progid\\DefaultIcon" "" "\"$exe_path\",0"
+expect_value "$classes\\$progid\\shell\\open\\command" "" "\"$exe_path\" \"%1\""
 
 echo "== open a saved reading through its file type =="
 documents="$WINEPREFIX/drive_c/users/$(whoami)/Documents"
-reading="my reading $$.boa"
+reading="my reading $$$suffix"
 mkdir -p "$documents"
 cp "$here/../fuzz/corpus/readingfile/ann-7-march-1990.boa" "$documents/$reading"
 (cd "$documents" && wine start "$reading")
 # The input window, then the reading's window over it; and the file on the command line.
 opened=""
 for _ in $(seq 60); do
-    windows=$( (xdotool search --name '^Corvane Body Astrology' 2>/dev/null || true) | wc -l)
-    if [ "$windows" -ge 2 ] && ps -eo args | grep -F 'bodyastro.exe' | grep -qF "$reading"; then
+    windows=$( (xdotool search --name "^$product_name" 2>/dev/null || true) | wc -l)
+    if [ "$windows" -ge 2 ] && ps -eo args | grep -F "$exe" | grep -qF "$reading"; then
         opened=yes
         break
     fi
@@ -153,64 +170,60 @@ echo "== setup and uninstaller while the program runs =="
 fingerprint() { (cd "$1" && find . -type f -exec md5sum {} + | sort); }
 before=$(fingerprint "$installed")
 wine "$setup" /S && fail "the setup program over a running copy exited with 0"
-# _? keeps the uninstaller in place, so that its own exit status is seen; it must come last and
-# unquoted, as only a batch file passes it.
-printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%errorlevel%%\r\n' "$install_location" "$install_location" >"$work/uninstall.bat"
-wine cmd /c "$(winepath -w "$work/uninstall.bat")" && fail "the uninstaller of a running copy exited with 0"
+in_place_uninstall "$install_location" && fail "the uninstaller of a running copy exited with 0"
 [ "$(fingerprint "$installed")" = "$before" ] || fail "files changed while the program ran"
 expect_value "$uninstall_key" DisplayVersion "$version"
 wineserver -k && wineserver -w || true
 # Ended by force, the program leaves its lock behind; ended as a user ends it, it does not.
-lock_folder() { find "$WINEPREFIX/drive_c/users" -ipath '*/appdata/local/corvane software/bodyastro' 2>/dev/null; }
+lock_folder() { find "$WINEPREFIX/drive_c/users" -ipath "*/appdata/local/$product_publisher/$executable" 2>/dev/null; }
 drop_stale_lock() { local folder; folder=$(lock_folder); [ -z "$folder" ] || rm -f "$folder"/*.lock; }
 drop_stale_lock
 
 echo "== uninstall =="
 # A reading the user saved into the program's folder.
-echo mine >"$installed/saved here.boa"
+echo mine >"$installed/saved here$suffix"
 uninstaller=${quiet#\"}
 uninstaller=${uninstaller%%\"*}
 wine "$uninstaller" /S || fail "the uninstaller exited with $?"
 # It runs on from a copy in the temporary folder: wait for that to end.
 wineserver -w
 left=$( (cd "$installed" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ') || true)
-[ "$left" = "./saved here.boa " ] || fail "the program's folder holds '$left', not just the user's file"
+[ "$left" = "./saved here$suffix " ] || fail "the program's folder holds '$left', not just the user's file"
 [ -f "$documents/$reading" ] || fail "the user's reading was removed"
-[ ! -e "$start_menu/Corvane Body Astrology.lnk" ] || fail "the Start menu shortcut is left"
-for key in "$uninstall_key" 'HKLM\Software\Classes\.boa' "HKLM\\Software\\Classes\\$progid"; do
+[ ! -e "$start_menu/$product_name.lnk" ] || fail "the Start menu shortcut is left"
+for key in "$uninstall_key" "$classes\\$suffix" "$classes\\$progid"; do
     ! key_exists "$key" || fail "the key $key is left"
 done
-key_exists 'HKCU\Software\Corvane Software\bodyastro' || fail "the user's stored setting was removed"
+key_exists "HKCU\\Software\\$product_publisher\\$executable" || fail "the user's stored setting was removed"
 [ -z "$(lock_folder)" ] || fail "the user's empty lock folder is left: $(lock_folder)"
 
-echo "== per-user install (/CurrentUser) =="
+echo "== per-user install (/CurrentUser) by a standard user =="
 machine_left=$(cd "$installed" && find . -mindepth 1 | sort)
-wine "$setup" /S /CurrentUser || fail "the per-user setup exited with $?"
-user_key="HKCU\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\$package_name"
+as_user "$setup_w" /S /CurrentUser || fail "the per-user setup exited with $?"
 user_location=$(reg_value "$user_key" InstallLocation)
 case "$user_location" in
-*'\AppData\Local\Programs\Corvane Body Astrology') ;;
+*"\\AppData\\Local\\Programs\\$product_name") ;;
 *) fail "the per-user install went to '$user_location'" ;;
 esac
 user_installed=$(winepath -u "$user_location")
 untouched_plant "the per-user setup"
-[ -f "$user_installed/bodyastro.exe" ] || fail "no program in $user_installed"
-for key in "$uninstall_key" 'HKLM\Software\Classes\.boa' "HKLM\\Software\\Classes\\$progid"; do
+[ -f "$user_installed/$exe" ] || fail "no program in $user_installed"
+for key in "$uninstall_key" "$classes\\$suffix" "$classes\\$progid"; do
     ! key_exists "$key" || fail "the per-user setup wrote $key"
 done
 [ "$(cd "$installed" && find . -mindepth 1 | sort)" = "$machine_left" ] || fail "the per-user setup changed $installed"
-[ ! -e "$start_menu/Corvane Body Astrology.lnk" ] || fail "the per-user setup made a shortcut for everyone"
-user_shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name 'Corvane Body Astrology.lnk')
+[ ! -e "$start_menu/$product_name.lnk" ] || fail "the per-user setup made a shortcut for everyone"
+user_shortcut=$(find "$WINEPREFIX/drive_c/users" -path '*Start Menu*' -name "$product_name.lnk")
 [ -n "$user_shortcut" ] || fail "no Start menu shortcut for the user"
-expect_value 'HKCU\Software\Classes\.boa' "" "$progid"
-user_command=$(reg_value "HKCU\\Software\\Classes\\$progid\\shell\\open\\command")
-[ "$user_command" = "\"$user_location\\bodyastro.exe\" \"%1\"" ] || fail "the per-user open command is '$user_command'"
+expect_value "$user_classes\\$suffix" "" "$progid"
+user_command=$(reg_value "$user_classes\\$progid\\shell\\open\\command")
+[ "$user_command" = "\"$user_location\\$exe\" \"%1\"" ] || fail "the per-user open command is '$user_command'"
 # Wine's HKEY_CLASSES_ROOT leaves out the user's own classes, so `start` cannot find a per-user
 # type: the registered command is run as Windows would run it.
-(cd "$documents" && wine "$user_location\\bodyastro.exe" "$(winepath -w "$documents/$reading")" >/dev/null 2>&1 &)
+(cd "$documents" && wine "$user_location\\$exe" "$(winepath -w "$documents/$reading")" >/dev/null 2>&1 &)
 opened=""
 for _ in $(seq 60); do
-    if ps -eo args | grep -F 'bodyastro.exe' | grep -qF "$reading"; then
+    if ps -eo args | grep -F "$exe" | grep -qF "$reading"; then
         opened=yes
         break
     fi
@@ -219,23 +232,27 @@ done
 [ -n "$opened" ] || fail "opening $reading did not start the per-user copy"
 wineserver -k && wineserver -w || true
 drop_stale_lock
+user_before=$(fingerprint "$user_installed")
+code=0 && in_place_uninstall "$user_location" || code=$?
+[ $code -eq 5 ] || fail "the per-user uninstaller with an administrator's rights exited with $code, not 5"
+[ "$(fingerprint "$user_installed")" = "$user_before" ] || fail "the per-user uninstaller with an administrator's rights removed files"
 user_quiet=$(reg_value "$user_key" QuietUninstallString)
 user_uninstaller=${user_quiet#\"}
 user_uninstaller=${user_uninstaller%%\"*}
-wine "$user_uninstaller" /S || fail "the per-user uninstaller exited with $?"
+as_user "$user_uninstaller" /S || fail "the per-user uninstaller exited with $?"
 wineserver -w
 [ ! -e "$user_installed" ] || fail "the per-user folder is left: $(find "$user_installed")"
-for key in "$user_key" 'HKCU\Software\Classes\.boa' "HKCU\\Software\\Classes\\$progid"; do
+for key in "$user_key" "$user_classes\\$suffix" "$user_classes\\$progid"; do
     ! key_exists "$key" || fail "the key $key is left"
 done
 [ ! -e "$user_shortcut" ] || fail "the user's Start menu shortcut is left"
 [ -z "$(lock_folder)" ] || fail "the user's empty lock folder is left: $(lock_folder)"
 
-echo "== .boa owned by another program =="
-rm -f "$installed/saved here.boa"
-other() { expect_value 'HKLM\Software\Classes\.boa' "" Other.Reading; }
-offered() { wine reg query 'HKLM\Software\Classes\.boa\OpenWithProgids' /v "$progid" >/dev/null 2>&1; }
-wine reg add 'HKLM\Software\Classes\.boa' /ve /d Other.Reading /f >/dev/null
+echo "== $suffix owned by another program =="
+rm -f "$installed/saved here$suffix"
+other() { expect_value "$classes\\$suffix" "" Other.Reading; }
+offered() { wine reg query "$classes\\$suffix\\OpenWithProgids" /v "$progid" >/dev/null 2>&1; }
+wine reg add "$classes\\$suffix" /ve /d Other.Reading /f >/dev/null
 wine "$setup" /S || fail "the setup program exited with $?"
 other
 offered || fail "the program is not offered under Open with"
@@ -244,5 +261,11 @@ wineserver -w
 other
 ! offered || fail "the program is left under Open with"
 
-[ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, refuses while it runs, uninstalls cleanly; the same per user; planted, outside and foreign ones refused"
+echo "== for everyone, started by a standard user: raised through the prompt, into the folder /D= names =="
+# NSIS takes /D= off the command line the raised setup is started with; it must be handed on.
+as_user "$setup_w" /S /AllUsers '/D=C:\Program Files\Other' || fail "the setup started by a standard user exited with $?"
+expect_value "$uninstall_key" InstallLocation 'C:\Program Files\Other'
+[ -f "$WINEPREFIX/drive_c/Program Files/Other/$exe" ] || fail "nothing was installed in C:\Program Files\Other"
+
+[ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, refuses while it runs, uninstalls cleanly; the same per user as a standard user, refused with an administrator's rights; raised for everyone into /D='s folder; planted, outside and foreign ones refused"
 exit $status

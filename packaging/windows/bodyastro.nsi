@@ -34,8 +34,9 @@
 !endif
 ; Started with the rights of whoever starts it, never raised for a per-user install: a setup
 ; that an administrator runs elevated "only for me" would do, with full rights, whatever the
-; user's own (unelevated, writable by any of the user's programs) registry and folders say.
-; Only the choice "for everyone" asks for the administrator prompt, by starting itself again.
+; user's own (unelevated, writable by any of the user's programs) registry and folders say; so
+; one started with those rights refuses to (RefuseElevated). Only the choice "for everyone"
+; asks for the administrator prompt, by starting itself again.
 RequestExecutionLevel user
 ManifestDPIAware true
 SetCompressor /SOLID lzma
@@ -55,7 +56,6 @@ AllowSkipFiles off
 !include "LogicLib.nsh"
 !include "FileFunc.nsh"
 !include "nsDialogs.nsh"
-!include "x64.nsh"
 !include "${FILES_NSH}"
 
 Name "${PRODUCT}"
@@ -82,6 +82,7 @@ Var ModeGiven       ; 1 when /AllUsers or /CurrentUser chose it
 Var GivenFolder     ; /D=folder, which the modes' defaults must not replace
 Var Parameters      ; the command line, handed on when the setup starts itself elevated
 Var Elevated        ; 1 with an administrator's full rights
+Var Raised          ; 1 in the setup the administrator prompt started (/Raised)
 Var CanElevate      ; 1 for an administrator whom UAC started without them
 Var UserPrograms    ; the user's own programs folder, %LOCALAPPDATA%\Programs
 Var ProgramFilesOther ; Program Files of the other architecture, where the other copy lives
@@ -106,135 +107,209 @@ Page custom ModePage ModePageLeave
     Quit
 !macroend
 
+; With an administrator's full rights nothing is done for one user: that user's registry and
+; folders, which any of the user's programs can change, would choose what runs and is written
+; with those rights. Restarting without them is not offered: with UAC off, or for another
+; account's administrator, there is no token of the user's own to restart with.
+!macro RefuseElevated
+    MessageBox MB_ICONSTOP "Setup is running with administrator rights, which never install or remove ${PRODUCT} only for you. Start it again without them (not with Run as administrator)." /SD IDOK
+    SetErrorLevel 5 ; ERROR_ACCESS_DENIED
+    Quit
+!macroend
+
+; Calls FUNCTION with ARGUMENT on the stack and pops its result into RESULT. Every function
+; takes its arguments and leaves its results on the stack and restores the registers it uses,
+; so that no call changes its caller's values.
+!macro CallWith FUNCTION ARGUMENT RESULT
+    Push "${ARGUMENT}"
+    Call ${FUNCTION}
+    Pop ${RESULT}
+!macroend
+
 ; Helpers both the setup and the uninstaller need, hence defined for each.
 !macro Helpers PREFIX
-; $Elevated, $CanElevate: what this process may do for everyone. An administrator's unelevated
-; process counts as a user's (UserInfo); its token's elevation type says that the administrator
-; prompt can raise it.
+; $Elevated: 1 with an administrator's full rights; $CanElevate: 1 for an administrator whom UAC
+; started without them, whom the administrator prompt can raise. The token's elevation type
+; tells; only a token without a linked one (UAC off, or a standard account) is asked whether it
+; is an administrator's, as an unelevated token may still list the administrators' group.
 Function ${PREFIX}ReadAccount
+    Push $0
+    Push $1
+    Push $2
     StrCpy $Elevated 0
     StrCpy $CanElevate 0
-    UserInfo::GetAccountType
-    Pop $0
-    ${If} $0 == "Admin"
-        StrCpy $Elevated 1
-        Return
-    ${EndIf}
+    StrCpy $2 1 ; TokenElevationTypeDefault
     System::Call 'advapi32::OpenProcessToken(p -1, i 8, *p .r1) i .r0' ; TOKEN_QUERY
     ${If} $0 <> 0
-        System::Call 'advapi32::GetTokenInformation(p r1, i 18, *i .r2, i 4, *i .r3) i .r0' ; TokenElevationType
+        System::Call 'advapi32::GetTokenInformation(p r1, i 18, *i .r2, i 4, *i .r0) i .r0' ; TokenElevationType
         System::Call 'kernel32::CloseHandle(p r1)'
-        ${If} $0 <> 0
-        ${AndIf} $2 = 3 ; TokenElevationTypeLimited
-            StrCpy $CanElevate 1
+    ${EndIf}
+    ${If} $2 = 2 ; TokenElevationTypeFull
+        StrCpy $Elevated 1
+    ${ElseIf} $2 = 3 ; TokenElevationTypeLimited
+        StrCpy $CanElevate 1
+    ${Else}
+        UserInfo::GetAccountType
+        Pop $0
+        ${If} $0 == "Admin"
+            StrCpy $Elevated 1
         ${EndIf}
     ${EndIf}
+    Pop $2
+    Pop $1
+    Pop $0
 FunctionEnd
 
-; Starts $R0 with the parameters $R1 through the administrator prompt, waits for it and quits
-; with its exit code. Returns only when it could not start ($R2: the error; 1223 when the
-; prompt was declined). SHELLEXECUTEINFOW with every member after the first two pointer-sized
-; (nShow and dwHotKey are padded to that size anyway), so one layout fits 32 and 64 bits.
+; Push PROGRAM, Push PARAMETERS, Call: starts PROGRAM through the administrator prompt, waits
+; for it and quits with its exit code. Returns only when it could not start, leaving the error
+; on the stack (1223 when the prompt was declined). SHELLEXECUTEINFOW with every member after
+; the first two pointer-sized (nShow and dwHotKey are padded to that size anyway), so one layout
+; fits 32 and 64 bits.
 Function ${PREFIX}RunElevated
-    System::Call '*(&l4, i 0x140, p $HWNDPARENT, w "runas", w R0, w R1, p 0, p ${SW_SHOWNORMAL}, p, p, p, p, p, p, p) p .r0'
-    System::Call 'shell32::ShellExecuteExW(p r0) i .r1 ?e' ; SEE_MASK_NOCLOSEPROCESS|NOASYNC
-    Pop $R2
-    ${If} $1 <> 0
+    Exch $1
+    Exch
+    Exch $0
+    Push $2
+    Push $3
+    System::Call '*(&l4, i 0x140, p $HWNDPARENT, w "runas", w r0, w r1, p 0, p ${SW_SHOWNORMAL}, p, p, p, p, p, p, p) p .r2'
+    System::Call 'shell32::ShellExecuteExW(p r2) i .r3 ?e' ; SEE_MASK_NOCLOSEPROCESS|NOASYNC
+    Pop $0
+    ${If} $3 <> 0
         HideWindow
-        System::Call '*$0(i, i, p, p, p, p, p, p, p, p, p, p, p, p, p .r2)'
-        System::Call 'kernel32::WaitForSingleObject(p r2, i -1)'
-        System::Call 'kernel32::GetExitCodeProcess(p r2, *i .r3)'
-        System::Call 'kernel32::CloseHandle(p r2)'
-        System::Free $0
-        SetErrorLevel $3
+        System::Call '*$2(i, i, p, p, p, p, p, p, p, p, p, p, p, p, p .r3)'
+        System::Call 'kernel32::WaitForSingleObject(p r3, i -1)'
+        System::Call 'kernel32::GetExitCodeProcess(p r3, *i .r1)'
+        System::Call 'kernel32::CloseHandle(p r3)'
+        System::Free $2
+        SetErrorLevel $1
         Quit
     ${EndIf}
-    System::Free $0
+    System::Free $2
+    Pop $3
+    Pop $2
+    Exch $0
+    Exch
+    Pop $1
 FunctionEnd
 
-; $R1: 1 when $R0\${EXE} runs. Windows refuses to open a running program for writing. Unlike a
-; named object, which anyone may create first, only that copy running (or a program holding the
-; file against writing, which would stop the update anyway) makes it so.
+; Push FOLDER, Call, Pop: 1 when FOLDER\${EXE} runs, else 0. Windows refuses to open a running
+; program for writing. Unlike a named object, which anyone may create first, only that copy
+; running (or a program holding the file against writing, which would stop the update anyway)
+; makes it so.
 Function ${PREFIX}InUse
-    StrCpy $R1 0
-    System::Call 'kernel32::CreateFileW(w "$R0\${EXE}", i 0x40000000, i 7, p 0, i 3, i 0, p 0) p .r0 ?e'
+    Exch $0
+    Push $1
+    Push $2
+    StrCpy $2 0
+    System::Call 'kernel32::CreateFileW(w "$0\${EXE}", i 0x40000000, i 7, p 0, i 3, i 0, p 0) p .r0 ?e'
     Pop $1
     ${If} $0 == -1
         ${If} $1 = 32 ; ERROR_SHARING_VIOLATION
-            StrCpy $R1 1
+            StrCpy $2 1
         ${EndIf}
     ${Else}
         System::Call 'kernel32::CloseHandle(p r0)'
     ${EndIf}
+    StrCpy $0 $2
+    Pop $2
+    Pop $1
+    Exch $0
 FunctionEnd
 !macroend
 !insertmacro Helpers ""
 !insertmacro Helpers "un."
 
-; Files in use cannot be replaced or removed: while the program runs ($R1 = 1), an interactive
-; setup asks for it to be closed, a silent one stops before changing anything.
-!macro StopOrRetry RETRY
-    ${If} $R1 = 1
+; Files in use cannot be replaced or removed: while the program runs (RUNNING = 1), an
+; interactive setup asks for it to be closed, a silent one stops before changing anything.
+!macro StopOrRetry RUNNING RETRY
+    ${If} ${RUNNING} = 1
         MessageBox MB_RETRYCANCEL|MB_ICONEXCLAMATION "${PRODUCT} is running. Please close it (File > Exit) in every window, then click Retry." /SD IDCANCEL IDRETRY ${RETRY}
         SetErrorLevel 32 ; ERROR_SHARING_VIOLATION
         Quit
     ${EndIf}
 !macroend
 
-; $R1: 1 when the folder $R0 lies inside the place for installs of the mode: Program Files per
-; machine (either architecture's: the other copy is removed from its own), the user's own
-; programs folder per user. Anywhere else others may write: other users (a new folder under C:\
-; lets every user change it, and an elevated update would run what they put there), or, for
-; what HKCU names, any program of the user. Nothing is installed there or run from there.
+; Push FOLDER, Call, Pop: 1 when FOLDER lies inside the place for installs of the mode, else 0:
+; Program Files per machine (either architecture's: the other copy is removed from its own),
+; the user's own programs folder per user. Anywhere else others may write: other users (a new
+; folder under C:\ lets every user change it, and an elevated update would run what they put
+; there), or, for what HKCU names, any program of the user. Nothing is installed or run there.
 Function InOwnArea
-    StrCpy $R1 0
+    Exch $0
+    Push $1
     ; "..", "." and "/" resolved, so that only the real folder is compared.
-    System::Call 'kernel32::GetFullPathNameW(w R0, i ${NSIS_MAX_STRLEN}, w .R2, p 0)'
+    System::Call 'kernel32::GetFullPathNameW(w r0, i ${NSIS_MAX_STRLEN}, w .r0, p 0)'
     ${If} $Mode == "AllUsers"
-        StrCpy $R3 "${PROGRAM_FILES}"
+        Push $0
+        Push "${PROGRAM_FILES}"
         Call IsInside
-        StrCpy $R3 $ProgramFilesOther
+        Pop $1
+        ${If} $1 = 0
+            Push $0
+            Push $ProgramFilesOther
+            Call IsInside
+            Pop $1
+        ${EndIf}
     ${Else}
-        StrCpy $R3 $UserPrograms
+        Push $0
+        Push $UserPrograms
+        Call IsInside
+        Pop $1
     ${EndIf}
-    Call IsInside
+    StrCpy $0 $1
+    Pop $1
+    Exch $0
 FunctionEnd
 
-; $R1: 1 also when the path $R2 is below the folder $R3 (compared without case, as Windows does).
+; Push PATH, Push FOLDER, Call, Pop: 1 when PATH lies below FOLDER (compared without case, as
+; Windows does), else 0.
 Function IsInside
-    StrLen $R4 "$R3\"
-    StrCpy $R4 $R2 $R4
-    ${If} $R3 != ""
-    ${AndIf} $R4 == "$R3\"
-    ${AndIf} $R2 != "$R3\"
-        StrCpy $R1 1
+    Exch $1
+    Exch
+    Exch $0
+    Push $2
+    StrLen $2 "$1\"
+    StrCpy $2 $0 $2
+    ${If} $1 != ""
+    ${AndIf} $2 == "$1\"
+    ${AndIf} $0 != "$1\"
+        StrCpy $0 1
+    ${Else}
+        StrCpy $0 0
     ${EndIf}
+    Pop $2
+    Exch $0
+    Exch
+    Pop $1
 FunctionEnd
 
-; $R5, $R6: the folders of the installed copies of this mode's kind, this architecture's and
-; the other's, each empty if none. Per machine HKLM names them (its two views), per user HKCU
-; (one key for both); a folder outside the mode's place is not taken for ours.
+; Call, Pop THIS, Pop OTHER: the folders of the installed copies of this mode's kind, this
+; architecture's and the other's, each empty if none. Per machine HKLM names them (its two
+; views), per user HKCU (one key for both); a folder outside the mode's place is not ours.
 Function FindInstalledCopies
-    ReadRegStr $R5 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
-    StrCpy $R6 ""
-    ${If} ${RunningX64}
-        SetRegView ${OTHER_VIEW}
-        ReadRegStr $R6 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
-        SetRegView default
+    Push $0
+    Push $1
+    Push $2
+    ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    ; 32-bit Windows has one view, which both name.
+    SetRegView ${OTHER_VIEW}
+    ReadRegStr $1 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
+    SetRegView default
+    ${If} $1 == $0
+        StrCpy $1 ""
     ${EndIf}
-    ${If} $R6 == $R5
-        StrCpy $R6 ""
+    !insertmacro CallWith InOwnArea $0 $2
+    ${If} $2 = 0
+        StrCpy $0 ""
     ${EndIf}
-    StrCpy $R0 $R5
-    Call InOwnArea
-    ${If} $R1 = 0
-        StrCpy $R5 ""
+    !insertmacro CallWith InOwnArea $1 $2
+    ${If} $2 = 0
+        StrCpy $1 ""
     ${EndIf}
-    StrCpy $R0 $R6
-    Call InOwnArea
-    ${If} $R1 = 0
-        StrCpy $R6 ""
-    ${EndIf}
+    Pop $2
+    Exch $1
+    Exch
+    Exch $0
 FunctionEnd
 
 ; Per machine: Program Files and HKLM (for the 64-bit program their 64-bit kinds).
@@ -257,97 +332,129 @@ FunctionEnd
 
 ; An earlier install's folder of the mode's kind is kept, /D=folder wins over both.
 Function KeepFolder
+    Push $0
     Call FindInstalledCopies
-    ${If} $R5 != ""
-        StrCpy $INSTDIR $R5
+    Pop $0
+    ${If} $0 != ""
+        StrCpy $INSTDIR $0
     ${EndIf}
+    Pop $0 ; the other architecture's
+    Pop $0
     ${If} $GivenFolder != ""
         StrCpy $INSTDIR $GivenFolder
     ${EndIf}
 FunctionEnd
 
-; For everyone without an administrator's full rights: the setup again through the
-; administrator prompt, for everyone; its exit code is this one's. Returns if it did not start.
+; Call, Pop: for everyone without an administrator's full rights, the setup again through the
+; administrator prompt; its exit code is this one's. Returns only if it did not start, leaving
+; the error. NSIS takes /D= off the command line before the script sees it, so the folder is
+; handed on by itself, last and unquoted as /D= must be.
 Function StartElevated
-    StrCpy $R0 $EXEPATH
-    StrCpy $R1 "/AllUsers $Parameters" ; /D= stays last
+    Push $0
+    StrCpy $0 "/AllUsers /Raised $Parameters"
+    ${If} $GivenFolder != ""
+        StrCpy $0 "$0 /D=$GivenFolder"
+    ${EndIf}
+    Push $EXEPATH
+    Push $0
     Call RunElevated
+    Exch
+    Pop $0
 FunctionEnd
 
 ; Stops while the program runs from the folder installed into or from a copy to be removed;
 ; per user only the user's own copies are looked at.
 Function StopIfRunning
+    Push $0
+    Push $1
+    Push $2
     retry:
-    StrCpy $R0 $INSTDIR
-    Call InUse
-    StrCpy $R7 $R1
     Call FindInstalledCopies
-    ${If} $R5 != ""
-        StrCpy $R0 $R5
-        Call InUse
-        IntOp $R7 $R7 | $R1
+    Pop $1
+    Pop $2
+    !insertmacro CallWith InUse $INSTDIR $0
+    ${If} $1 != ""
+        !insertmacro CallWith InUse $1 $1
+        IntOp $0 $0 | $1
     ${EndIf}
-    ${If} $R6 != ""
-        StrCpy $R0 $R6
-        Call InUse
-        IntOp $R7 $R7 | $R1
+    ${If} $2 != ""
+        !insertmacro CallWith InUse $2 $2
+        IntOp $0 $0 | $2
     ${EndIf}
-    StrCpy $R1 $R7
-    !insertmacro StopOrRetry retry
+    !insertmacro StopOrRetry $0 retry
+    Pop $2
+    Pop $1
+    Pop $0
 FunctionEnd
 
-; $R0: empty when $INSTDIR may be installed into (inside the mode's place, and it does not
-; exist, is empty, or holds an installed copy of this kind), else why not. A folder that is
-; none of these could be one that ordinary users write to, with an uninstaller planted for an
+; Call, Pop: empty when $INSTDIR may be installed into (inside the mode's place, and it does not
+; exist, is empty, or holds an installed copy of this kind), else why not. A folder that is none
+; of these could be one that ordinary users write to, with an uninstaller planted for an
 ; administrator's setup to run.
 Function CheckFolder
-    StrCpy $R0 $INSTDIR
-    Call InOwnArea
-    ${If} $R1 = 0
-        StrCpy $R0 "$INSTDIR is not inside $Place: please choose a folder there."
-        Return
-    ${EndIf}
-    Call FindInstalledCopies
-    StrCpy $R0 ""
-    ${If} $INSTDIR == $R5
-    ${OrIf} $INSTDIR == $R6
-    ${OrIfNot} ${FileExists} "$INSTDIR\*.*"
-        Return
-    ${EndIf}
-    FindFirst $1 $2 "$INSTDIR\*.*"
-    ${DoWhile} $2 != ""
-        ${If} $2 != "."
-        ${AndIf} $2 != ".."
-            StrCpy $R0 "$INSTDIR is not empty and holds no earlier version of ${PRODUCT}: please choose a new or empty folder."
-            ${Break}
+    Push $0
+    Push $1
+    Push $2
+    StrCpy $0 "$INSTDIR is not inside $Place: please choose a folder there."
+    !insertmacro CallWith InOwnArea $INSTDIR $1
+    ${If} $1 = 1
+        Call FindInstalledCopies
+        Pop $1
+        Pop $2
+        StrCpy $0 ""
+        ${If} $INSTDIR != $1
+        ${AndIf} $INSTDIR != $2
+        ${AndIf} ${FileExists} "$INSTDIR\*.*"
+            FindFirst $1 $2 "$INSTDIR\*.*"
+            ${DoWhile} $2 != ""
+                ${If} $2 != "."
+                ${AndIf} $2 != ".."
+                    StrCpy $0 "$INSTDIR is not empty and holds no earlier version of ${PRODUCT}: please choose a new or empty folder."
+                    ${Break}
+                ${EndIf}
+                FindNext $1 $2
+            ${Loop}
+            FindClose $1
         ${EndIf}
-        FindNext $1 $2
-    ${Loop}
-    FindClose $1
+    ${EndIf}
+    Pop $2
+    Pop $1
+    Exch $0
 FunctionEnd
 
-; Runs the uninstaller of the installed copy in $R0, if any (one FindInstalledCopies found:
-; never one that merely lies in the chosen folder).
+; Push FOLDER, Call: runs the uninstaller of the installed copy in FOLDER, if any (one that
+; FindInstalledCopies found: never one that merely lies in the chosen folder).
 Function RemoveCopy
-    ${If} $R0 == ""
-    ${OrIfNot} ${FileExists} "$R0\${UNINSTALLER}"
-        Return
+    Exch $0
+    Push $1
+    ${If} $0 != ""
+    ${AndIf} ${FileExists} "$0\${UNINSTALLER}"
+        DetailPrint "Removing the installed copy in $0"
+        ; _? runs it in place and waits for it; it cannot delete itself from there.
+        ClearErrors
+        ExecWait '"$0\${UNINSTALLER}" /S _?=$0' $1
+        ${If} ${Errors}
+        ${OrIf} $1 <> 0
+            MessageBox MB_ICONSTOP "The installed copy in $0 could not be removed (code $1); nothing new was installed." /SD IDOK
+            Abort
+        ${EndIf}
+        Delete "$0\${UNINSTALLER}"
+        RMDir "$0"
     ${EndIf}
-    DetailPrint "Removing the installed copy in $R0"
-    ; _? runs it in place and waits for it; it cannot delete itself from there.
-    ClearErrors
-    ExecWait '"$R0\${UNINSTALLER}" /S _?=$R0' $1
-    ${If} ${Errors}
-    ${OrIf} $1 <> 0
-        MessageBox MB_ICONSTOP "The installed copy in $R0 could not be removed (code $1); nothing new was installed." /SD IDOK
-        Abort
-    ${EndIf}
-    Delete "$R0\${UNINSTALLER}"
-    RMDir "$R0"
+    Pop $1
+    Pop $0
 FunctionEnd
 
 Function .onInit
     Call ReadAccount
+    Call ReadPlaces
+    Call ChooseMode
+    Call Elevate
+    Call StopIfRunning
+FunctionEnd
+
+; The places of the two kinds of install.
+Function ReadPlaces
     GetKnownFolderPath $UserPrograms {5CD7AEE2-2219-4A67-B85D-6C9CE15660CB} ; FOLDERID_UserProgramFiles
     ${If} $UserPrograms == ""
         SetShellVarContext current
@@ -357,10 +464,20 @@ Function .onInit
     SetRegView ${OTHER_VIEW}
     ReadRegStr $ProgramFilesOther HKLM "Software\Microsoft\Windows\CurrentVersion" "ProgramFilesDir"
     SetRegView default
+FunctionEnd
+
+; The mode /AllUsers or /CurrentUser chose; else for everyone for administrators, unless they
+; choose otherwise on the first page, and only for the user for anyone else.
+Function ChooseMode
+    Push $0
     ${GetParameters} $Parameters
     StrCpy $GivenFolder $INSTDIR
-
     StrCpy $ModeGiven 1
+    ClearErrors
+    ${GetOptions} $Parameters "/Raised" $0
+    ${IfNot} ${Errors}
+        StrCpy $Raised 1
+    ${EndIf}
     ClearErrors
     ${GetOptions} $Parameters "/AllUsers" $0
     ${IfNot} ${Errors}
@@ -370,35 +487,45 @@ Function .onInit
         ${GetOptions} $Parameters "/CurrentUser" $0
         ${IfNot} ${Errors}
             Call SetCurrentUser
-        ${Else}
-            ; Administrators install for everyone unless they choose otherwise on the first page.
+        ${ElseIf} "$Elevated$CanElevate" != "00"
             StrCpy $ModeGiven 0
-            ${If} $Elevated = 1
-            ${OrIf} $CanElevate = 1
-                Call SetAllUsers
-            ${Else}
-                Call SetCurrentUser
-            ${EndIf}
+            Call SetAllUsers
+        ${Else}
+            StrCpy $ModeGiven 0
+            Call SetCurrentUser
         ${EndIf}
     ${EndIf}
-    ; Without the first page (chosen on the command line, or silent), for everyone is asked for
-    ; here; without an administrator account it stops with a code, also when silent.
+    Pop $0
+FunctionEnd
+
+; For one user never with an administrator's full rights. For everyone without them, when no
+; first page asks (the mode given, or silent), through the administrator prompt now; without an
+; administrator account it stops with a code, also when silent. The setup the prompt started
+; never starts itself again: it goes on with the rights it was given (Windows gives the full
+; ones; Wine's gives none, and would start it again and again).
+Function Elevate
+    ${If} $Mode == "CurrentUser"
+    ${AndIf} $Elevated = 1
+        !insertmacro RefuseElevated
+    ${EndIf}
     ${If} $Mode == "AllUsers"
     ${AndIf} $Elevated = 0
+    ${AndIf} $Raised != 1
         ${If} $ModeGiven = 1
         ${OrIf} ${Silent}
             ${IfNot} $CanElevate = 1
                 !insertmacro RequireAdmin
             ${EndIf}
             Call StartElevated
-            SetErrorLevel $R2
+            Pop $0
+            SetErrorLevel $0
             Quit
         ${EndIf}
     ${EndIf}
-    Call StopIfRunning
 FunctionEnd
 
-; The first page: for everyone or only for me, offered to administrators.
+; The first page: for everyone or only for me, offered to administrators. Only for me is
+; offered only to a setup without an administrator's full rights.
 Function ModePage
     ${If} $ModeGiven = 1
     ${OrIf} "$Elevated$CanElevate" == "00"
@@ -413,6 +540,11 @@ Function ModePage
     Pop $AllUsersButton
     ${NSD_CreateRadioButton} 10u 52u -10u 12u "Only for &me, in $UserPrograms"
     Pop $0
+    ${If} $Elevated = 1
+        EnableWindow $0 0
+        ${NSD_CreateLabel} 22u 66u -22u 24u "To install only for you, start Setup again without administrator rights."
+        Pop $1
+    ${EndIf}
     ${If} $Mode == "AllUsers"
         ${NSD_Check} $AllUsersButton
     ${Else}
@@ -430,63 +562,74 @@ Function ModePageLeave
     ${Else}
         ; The elevated setup goes on from the next page; back here only if the prompt was declined.
         Call StartElevated
+        Pop $0
         Abort
     ${EndIf}
 FunctionEnd
 
 Function .onVerifyInstDir
     Call CheckFolder
-    ${If} $R0 != ""
+    Exch $0
+    ${If} $0 != ""
+        Pop $0
         Abort
     ${EndIf}
+    Pop $0
 FunctionEnd
 
 Function un.onInit
     Call un.ReadAccount
     ; Per machine when HKLM, which only administrators write, names this folder; otherwise the
-    ; user's own install (HKCU), which needs no administrator.
+    ; user's own install (HKCU), which needs no administrator and is never removed with one's
+    ; full rights (a folder the user's programs can change).
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $0 == $INSTDIR
         SetShellVarContext all
         ${If} $Elevated = 0
-            ${IfNot} $CanElevate = 1
-                !insertmacro RequireAdmin
-            ${EndIf}
-            ; The installed uninstaller through the administrator prompt, not this copy in the
-            ; user's temporary folder; run in place (_?=) if this one was, for its exit code.
-            StrCpy $R0 "$INSTDIR\${UNINSTALLER}"
-            ${un.GetParameters} $R1
-            ${If} $EXEPATH == $R0
-                StrCpy $R1 "$R1 _?=$INSTDIR"
-            ${EndIf}
-            Call un.RunElevated
-            SetErrorLevel $R2
-            Quit
+            Call un.Elevate
         ${EndIf}
+    ${ElseIf} $Elevated = 1
+        !insertmacro RefuseElevated
     ${Else}
         SetShellVarContext current
     ${EndIf}
     retry:
-    StrCpy $R0 $INSTDIR
-    Call un.InUse
-    !insertmacro StopOrRetry retry
+    !insertmacro CallWith un.InUse $INSTDIR $0
+    !insertmacro StopOrRetry $0 retry
+FunctionEnd
+
+; The installed uninstaller through the administrator prompt, not this copy in the user's
+; temporary folder; run in place (_?=) if this one was, for its exit code.
+Function un.Elevate
+    ${IfNot} $CanElevate = 1
+        !insertmacro RequireAdmin
+    ${EndIf}
+    ${un.GetParameters} $1
+    ${If} $EXEPATH == "$INSTDIR\${UNINSTALLER}"
+        StrCpy $1 "$1 _?=$INSTDIR"
+    ${EndIf}
+    Push "$INSTDIR\${UNINSTALLER}"
+    Push $1
+    Call un.RunElevated
+    Pop $0
+    SetErrorLevel $0
+    Quit
 FunctionEnd
 
 Section
     ; Checked again: the program may have been started, or the folder changed, since.
     Call StopIfRunning
     Call CheckFolder
-    ${If} $R0 != ""
-        MessageBox MB_ICONSTOP "$R0" /SD IDOK
+    Pop $0
+    ${If} $0 != ""
+        MessageBox MB_ICONSTOP "$0" /SD IDOK
         Abort
     ${EndIf}
     ; An installed copy of this kind, of any version and either architecture, is removed first
     ; by its own uninstaller, which knows what that version installed: nothing it shipped and
     ; this one does not is left behind.
     Call FindInstalledCopies
-    StrCpy $R0 $R5
     Call RemoveCopy
-    StrCpy $R0 $R6
     Call RemoveCopy
 
     !insertmacro InstallFiles

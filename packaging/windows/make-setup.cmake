@@ -1,6 +1,6 @@
-# Runs makensis on the setup script, finding it only now, when the setup is made; then signs the
-# setup where the release signs (SIGN_SCRIPT, which does nothing otherwise; the uninstaller is
-# signed by makensis through the same script).
+# Runs makensis on the setup script (warnings as errors), finding it only now, when the setup is
+# made; then signs the setup where the release signs (SIGN_SCRIPT, which does nothing otherwise;
+# the uninstaller is signed by makensis through the same script).
 # Usage: cmake -DSOURCE_DIR=folder -DFILES_NSH=files.nsh -DPRODUCT_NSH=product.nsh -DARCH=x64
 #              -DOUTFILE=setup.exe -DSCRIPT=bodyastro.nsi -DSIGN_SCRIPT=sign-windows.sh
 #              -DSOURCE_DATE_EPOCH=seconds -P make-setup.cmake
@@ -9,7 +9,7 @@ if(NOT makensis)
     message(FATAL_ERROR "makensis was not found (Debian: apt install nsis)")
 endif()
 set(ENV{SOURCE_DATE_EPOCH} ${SOURCE_DATE_EPOCH})
-execute_process(COMMAND ${makensis} -V2 -DPRODUCT_NSH=${PRODUCT_NSH} -DSOURCE_DIR=${SOURCE_DIR}
+execute_process(COMMAND ${makensis} -V2 -WX -DPRODUCT_NSH=${PRODUCT_NSH} -DSOURCE_DIR=${SOURCE_DIR}
                         -DFILES_NSH=${FILES_NSH} -DOUTFILE=${OUTFILE} -DSIGN_SCRIPT=${SIGN_SCRIPT} ${SCRIPT}
                 RESULT_VARIABLE failed)
 if(failed)

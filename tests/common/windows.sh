@@ -38,3 +38,24 @@ wine_loader() {
         *) echo /usr/lib/wine/wine ;;
     esac
 }
+
+# build_test_helpers FOLDER ARCH NAME...: builds each tests/windows/NAME.c for ARCH with MinGW-w64
+# into FOLDER/NAME.exe; as_user runs programs through FOLDER/limited.exe.
+build_test_helpers() {
+    local compiler=x86_64-w64-mingw32-gcc name
+    test_helpers=$1
+    [ "$2" = x64 ] || compiler=i686-w64-mingw32-gcc
+    shift 2
+    for name; do
+        "$compiler" -municode -O2 -o "$test_helpers/$name.exe" "$windows_tests/windows/$name.c" || return 1
+    done
+}
+
+# as_user WINDOWS_PROGRAM ARGUMENT...: runs the program as a standard user's program runs
+# (windows/limited.c; Wine starts everything with an administrator's full rights), for its exit
+# code. The arguments reach it as they are, so that /D= and _?= can stay unquoted.
+as_user() {
+    local program=$1
+    shift
+    wine "$test_helpers/limited.exe" "\"$program\" $*"
+}
