@@ -251,17 +251,14 @@ void tst_handover::burstOfLaterStartsArrivesWhole()
     ScriptedProgram first(slow);
     QVERIFY(first.start());
     QTRY_VERIFY(QFileInfo::exists(home.lockPath()));
-    // Born on the 1st of each month in turn: the sun signs tell the files apart.
-    const char* const months[][2] = {{"January", "Capricorn"}, {"February", "Aquarius"}, {"March", "Pisces"},
-                                     {"April", "Aries"},       {"May", "Taurus"},         {"June", "Gemini"},
-                                     {"July", "Cancer"},       {"August", "Leo"},         {"September", "Virgo"},
-                                     {"October", "Libra"},     {"November", "Scorpio"},   {"December", "Sagittarius"}};
+    // Born on the 1st of one of four months in turn: the sun signs tell the files apart.
+    const char* const months[][2] = {{"January", "Capricorn"}, {"March", "Pisces"}, {"June", "Gemini"}, {"September", "Virgo"}};
     QStringList expected;
     std::vector<std::unique_ptr<ScriptedProgram>> later;
     for (int i = 0; i < 16; ++i) {
         const QByteArray name = "N" + QByteArray(1, char('A' + i));
-        const QString file = writeReading(files, name.constData(), 1, months[i % 12][0]);
-        expected.append(QStringLiteral("reading: ") + QLatin1String(months[i % 12][1]));
+        const QString file = writeReading(files, name.constData(), 1, months[i % 4][0]);
+        expected.append(QStringLiteral("reading: ") + QLatin1String(months[i % 4][1]));
         later.push_back(std::make_unique<ScriptedProgram>(home.environment()));
         QVERIFY(later.back()->start({file}));
     }
