@@ -3,6 +3,7 @@
 #include "ui/platform.h"
 
 #include <QCoreApplication>
+#include <QCryptographicHash>
 #include <QDir>
 #include <QFileInfo>
 #include <QSettings>
@@ -177,7 +178,14 @@ QString handOverServerName()
     // Pipe names are machine-wide: the user's SID keeps each user's copies apart.
     if (thisIdentity().user.isEmpty())
         return QString();
-    return perSession(QCoreApplication::applicationName() + QLatin1Char('-') + thisIdentity().user);
+    QString name = QCoreApplication::applicationName() + QLatin1Char('-') + thisIdentity().user;
+    // A portable copy has a lock of its own, in its folder, so it may run beside an installed
+    // copy: its pipe is its folder's too, or each would open the files given to the other.
+    if (isPortable()) {
+        const QByteArray folder = QDir::toNativeSeparators(QCoreApplication::applicationDirPath()).toLower().toUtf8();
+        name += QLatin1Char('-') + QString::fromLatin1(QCryptographicHash::hash(folder, QCryptographicHash::Sha256).toHex().left(16));
+    }
+    return perSession(name);
 }
 
 bool handOverPeerSharesUserSessionIntegrity(qintptr descriptor)

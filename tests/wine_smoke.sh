@@ -156,4 +156,22 @@ wine reg query 'HKCU\Software\QtProject' >/dev/null 2>&1 && fail "the portable c
 left=$(find "$WINEPREFIX/drive_c/users" -ipath '*/appdata/*' \( -name 'Corvane Software' -o -iname 'bodyastro*' \) 2>/dev/null)
 [ -z "$left" ] || fail "the portable copy left $left"
 echo "portable copy: setting beside it, nothing in the registry or application data"
+
+# An installed copy runs beside a portable one: a file given to the portable copy opens there,
+# never in the installed copy (which keeps its dialogs' folders in the registry).
+window_of() { xdotool search --all --onlyvisible --pid "$1" --name "$caption_pattern" 2>/dev/null | sort; }
+wine "$folder/bodyastro.exe" >"$sandbox/installed.log" 2>&1 &
+installed=$!
+wait_for_window "$caption_pattern" "" "$installed" >/dev/null || fail "the installed copy showed no window"
+wine bodyastro.exe >"$sandbox/app.log" 2>&1 &
+pid=$!
+before=$(window_of "$installed")
+for _ in $(seq 1 100); do [ -n "$(window_of "$pid")" ] && break; sleep 0.1; done
+shown=$(window_of "$pid")
+timeout 60 wine bodyastro.exe "$(winepath -w "$readings/bea.boa")" >"$sandbox/second.log" 2>&1
+sleep 3
+[ "$(window_of "$installed")" = "$before" ] || fail "the portable copy handed its file to the installed copy"
+# The reading's window takes the input window's place.
+[ "$(window_of "$pid")" != "$shown" ] || fail "the reading did not open in the portable copy"
+kill "$installed" 2>/dev/null
 echo "wine smoke test passed"
