@@ -16,6 +16,8 @@ authenticode_signer() {
         { echo "it is not signed"; return 1; }
     # The digest the signature names and the digest of FILE's bytes: the same, and one of each.
     digests=$(osslsigncode verify -CAfile /dev/null -ignore-cdp -in "$file" 2>/dev/null | sed -n 's/^\(Current\|Calculated\) message digest *: *//p')
+    # A second signature nested in the first would be a second signer, whoever it is.
+    [ "$(wc -l <<<"$digests")" -le 2 ] || { echo "it carries more than one signer (a nested signature)"; return 1; }
     [ "$(wc -l <<<"$digests")" = 2 ] && [ "$(sort -u <<<"$digests" | wc -l)" = 1 ] ||
         { echo "its signature does not sign its bytes"; return 1; }
     # What the key signed: the SpcIndirectDataContent's value, without its own header.

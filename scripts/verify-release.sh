@@ -58,12 +58,24 @@ dist=$(realpath "$1")
 commit=$(tr -d '[:space:]' <"$dist/COMMIT")
 git cat-file -e "$commit^{commit}" 2>/dev/null ||
     { echo "The release names commit '$commit', which this repository does not hold (git fetch it first)" >&2; exit 1; }
-published=$(git for-each-ref --contains "$commit" --format='%(refname)' refs/heads/main 'refs/remotes/*/main' refs/tags | head -n 1)
+# The maker's main: this clone's own, or that of the repository it was cloned from. Another
+# remote's main, and tags (fetched along with any remote), could be anyone's: a tag counts only
+# when it is signed by a GPG key that is pinned.
+published=$(git for-each-ref --contains "$commit" --format='%(refname)' refs/heads/main refs/remotes/origin/main | head -n 1)
+signed_tag() {
+    local tag signer
+    while IFS= read -r tag; do
+        signer=$(git verify-tag --raw "$tag" 2>&1 | awk '$2 == "VALIDSIG" { print $NF; exit }')
+        [ -z "$signer" ] || [[ " ${pinned[*]} " != *" $signer "* ]] || { echo "tag $tag, signed by $signer"; return; }
+    done < <(git for-each-ref --contains "$commit" --format='%(refname:short)' refs/tags)
+}
+[ -n "$published" ] || published=$(signed_tag)
 if [ -z "$published" ] && [ $own_checkout = yes ] && [ "$commit" = "$(git rev-parse HEAD)" ]; then
     published="this checkout's HEAD (--own-checkout)"
 fi
 [ -n "$published" ] || refuse "commit $commit is on no main branch and in no tag of this repository, so" \
-    "it is not one the maker published (a fork's or a pull request's commit would be rebuilt with its own scripts)"
+    "it is not one the maker published (a fork's or a pull request's commit would be rebuilt with its own scripts;" \
+    "only this clone's main, origin's main and tags signed by a pinned GPG key count)"
 echo "Commit $commit: reachable from $published"
 scripts/install-deps.sh --only git diffoscope-minimal tzdata osslsigncode openssl p7zip-full unzip gnupg
 # shellcheck source=scripts/authenticode.sh
@@ -143,6 +155,9 @@ gpg_signer() {
     local status key
     [ -f "$dist/SHA256SUMS.asc" ] || { echo "GPG: no SHA256SUMS.asc"; expected GPG ""; return 0; }
     status=$(gpg --batch --status-fd 1 --verify "$dist/SHA256SUMS.asc" "$dist/SHA256SUMS" 2>/dev/null || true)
+    # One signer, as for the Windows files: a second signature beside the maker's is refused.
+    [ "$(grep -c '^\[GNUPG:\] NEWSIG' <<<"$status")" -le 1 ] || refuse "SHA256SUMS.asc carries more than one" \
+        "signature, by keys $(gpg --batch --list-packets "$dist/SHA256SUMS.asc" 2>/dev/null | awk '/issuer fpr/ { print $NF }' | tr -d ')' | tr '\n' ' ')"
     ! grep -q '^\[GNUPG:\] BADSIG' <<<"$status" || refuse "SHA256SUMS.asc is a bad signature over SHA256SUMS"
     key=$(awk '$2 == "VALIDSIG" { print $NF }' <<<"$status")
     if [ -n "$key" ]; then
@@ -177,7 +192,7 @@ fi
 
 # Every published file but the GPG signature: the .deb, the setups, the zips, COMMIT, SHA256SUMS
 # and, in a release folder, the unpacked Windows folders.
-list() { (cd "$1" && find . -type f ! -name SHA256SUMS.asc | LC_ALL=C sort); }
+list() { (cd "$1" && find . ! -type d ! -path ./SHA256SUMS.asc | LC_ALL=C sort); }
 # What the release must hold: the rebuild's downloads (SHA256SUMS and what it names) and every
 # file of each rebuilt folder that the release has too (downloads come without the unpacked ones).
 wanted() {
@@ -188,7 +203,11 @@ wanted() {
 }
 status=0
 while IFS= read -r file; do
-    if [ ! -f "$second/$file" ]; then
+    # A link is no download: it would be compared as whatever it points at.
+    if [ -L "$dist/$file" ]; then
+        echo "LINK: $file (a link, to $(readlink "$dist/$file"), in place of a file)"
+        status=1
+    elif [ ! -f "$second/$file" ]; then
         echo "EXTRA: $file (the rebuild has no such file)"
         status=1
     elif cmp -s "$dist/$file" "$second/$file"; then

@@ -101,12 +101,24 @@ echo "== refused: another certificate pinned, a second signer, a file missing, o
 tampered pinned-another
 refused "REFUSED: the Authenticode signer is $(fingerprint Signing) (CN=Throwaway Signing); expected $(fingerprint Mallory)" \
     --signer "$(fingerprint Mallory)"
+# mallory [-nest]: each setup of $copy signed by Mallory instead of the maker, or as well.
+mallory() {
+    for setup in "$copy"/*-setup.exe; do
+        osslsigncode sign -pkcs12 "$keys/mallory.pfx" "$@" -h sha256 -time "$SOURCE_DATE_EPOCH" -in "$setup" -out "$setup.new" >/dev/null
+        mv "$setup.new" "$setup"
+    done
+}
 tampered two-signers
-for setup in "$copy"/*-setup.exe; do
-    osslsigncode sign -pkcs12 "$keys/mallory.pfx" -h sha256 -time "$SOURCE_DATE_EPOCH" -in "$setup" -out "$setup.new" >/dev/null
-    mv "$setup.new" "$setup"
-done
-resum && refused "REFUSED: the Windows files carry more than one signer"
+mallory && resum && refused "REFUSED: the Windows files carry more than one signer"
+tampered nested-signer
+mallory -nest && resum && refused "REFUSED: .*more than one signer"
+# A second GPG signature beside the maker's, by a key the verifier's keyring does not hold.
+tampered two-gpg-signers
+gpg --batch --quiet --pinentry-mode loopback --passphrase '' --quick-gen-key "Mallory <mallory@example.invalid>" ed25519 sign never 2>/dev/null
+mallory_key=$(gpg --batch --list-keys --with-colons Mallory | awk -F: '/^fpr/ { print $10; exit }')
+{ gpg --dearmor <dist/SHA256SUMS.asc && gpg --batch -u "$mallory_key" --detach-sign -o - dist/SHA256SUMS; } >"$copy/SHA256SUMS.asc"
+gpg --batch --yes --delete-secret-and-public-key "$mallory_key"
+refused "REFUSED:.*$mallory_key" --signer "$(fingerprint Signing)" --signer "$key"
 tampered missing
 deb=$(cd "$copy" && ls -- *.deb)
 rm "$copy/$deb" && sed -i "/ $deb\$/d" "$copy/SHA256SUMS" && resum && refused "^MISSING: ./$deb"
@@ -116,6 +128,23 @@ tampered no-branch
 git -C "$keys/verifier" -c user.name=Nobody -c user.email=nobody@example.invalid \
     commit-tree -p HEAD -m "on no branch" "HEAD^{tree}" >"$copy/COMMIT"
 resum && refused "REFUSED: commit $(cat "$copy/COMMIT") is on no main branch and in no tag"
+# A contributor's fork fetched into the clone: its main and its tags are not the maker's. Its
+# scripts, which a rebuild would run, stop at once.
+tampered fork-main
+git clone -q "$keys/verifier" "$keys/fork" && git -C "$keys/fork" checkout -q -B main
+echo 'exit 3' >"$keys/fork/scripts/release.sh"
+git -C "$keys/fork" -c user.name=Fork -c user.email=fork@example.invalid commit -qam "a fork's main"
+git -C "$keys/fork" tag fork-1.0 && git -C "$keys/fork" rev-parse HEAD >"$copy/COMMIT"
+git -C "$keys/verifier" remote add fork "$keys/fork" && git -C "$keys/verifier" fetch -q fork
+resum && refused "REFUSED: commit $(cat "$copy/COMMIT") is on no main branch and in no tag"
+# The unpacked program swapped for a link to other bytes; a file added under the name the
+# signature has.
+tampered linked-program
+program=$copy/windows-x64/$product_name/$executable.exe
+cp "$program" "$keys/planted.exe" && printf '\x55' | dd of="$keys/planted.exe" bs=1 seek=1000 conv=notrunc status=none
+ln -sf "$keys/planted.exe" "$program" && refused "^LINK: ./windows-x64/$product_name/$executable.exe"
+tampered added-asc
+cp "$keys/planted.exe" "$copy/windows-x64/SHA256SUMS.asc" && refused "^EXTRA: ./windows-x64/SHA256SUMS.asc"
 
 echo "== refused: one byte of a zip changed, SHA256SUMS rewritten to match =="
 tampered one-byte
