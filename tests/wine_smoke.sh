@@ -50,7 +50,8 @@ if [ "$dpi" != 96 ]; then
     wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$dpi" /f >/dev/null 2>&1
 fi
 wineserver -w
-readings=$HOME
+# The user's documents: Wine 8 links them to $HOME, Wine 10 makes a folder in the prefix.
+readings=$(cd "$WINEPREFIX/drive_c/users/$(id -un)/Documents" && pwd -P)
 
 shot() { # NAME WINDOW
     [ -z "$shots" ] || screenshot "$2" "$shots/$1-wine$([ "$dpi" != 96 ] && echo "-$((dpi * 100 / 96))").png"
