@@ -114,7 +114,7 @@ in_chroot 'appstreamcli --version && appstreamcli validate --no-net --strict /bu
 
 step "the 32-bit Windows tests under Wine"
 in_chroot "cd '$repo' && scripts/install-deps.sh --only cmake make procps binutils binutils-mingw-w64-i686 \
-    gcc-mingw-w64-i686-posix mingw-w64-i686-dev wine wine64 wine32:i386 fonts-dejavu-core xvfb xdotool nsis zip"
+    gcc-mingw-w64-i686-posix gcc-mingw-w64-x86-64-posix wine wine64 wine32:i386 fonts-dejavu-core xvfb xdotool nsis zip"
 # The build's install (the deploy check, the smoke test) copies the runtime DLLs of the MinGW that
 # built it; where Debian 13's MinGW is another version, that folder is lent from this machine.
 for dll in $(grep -ho '"/usr/lib/gcc/[^"]*\.dll"' "$build_x86/packaging/windows/cmake_install.cmake" | tr -d '"'); do
