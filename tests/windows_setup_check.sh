@@ -267,5 +267,33 @@ as_user "$setup_w" /S /AllUsers '/D=C:\Program Files\Other' || fail "the setup s
 expect_value "$uninstall_key" InstallLocation 'C:\Program Files\Other'
 [ -f "$WINEPREFIX/drive_c/Program Files/Other/$exe" ] || fail "nothing was installed in C:\Program Files\Other"
 
-[ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, refuses while it runs, uninstalls cleanly; the same per user as a standard user, refused with an administrator's rights; raised for everyone into /D='s folder; planted, outside and foreign ones refused"
+echo "== the finish page's Run box: the program with the user's own rights, never when silent =="
+# A setup whose program is planted.c, which leaves its token's elevation type in "ran".
+runs="$work/runs/$product_name"
+mkdir -p "$runs" && cp "$work/planted.exe" "$runs/$exe"
+cmake -DSOURCE_DIR="$runs" -DOUTPUT="$work/runs/files.nsh" -P "$here/../packaging/windows/setup-files.cmake"
+makensis -V1 -WX "-XSetCompress off" -DPRODUCT_NSH="$build/packaging/windows/product.nsh" -DSOURCE_DIR="$runs" \
+    -DFILES_NSH="$work/runs/files.nsh" -DOUTFILE="$work/runs/$package_name-runs-setup.exe" "$nsi"
+runs_setup=$(winepath -w "$work/runs/$package_name-runs-setup.exe")
+ran() { # what the installed program left, waiting 5 s for it
+    local file
+    file="$(winepath -u "$(reg_value "$uninstall_key" InstallLocation)")/ran"
+    for _ in $(seq 10); do [ -e "$file" ] && break; sleep 0.5; done
+    cat "$file" 2>/dev/null || true
+}
+wine "$runs_setup" /S || fail "the silent setup exited with $?"
+[ -z "$(ran)" ] || fail "the silent setup started the program"
+# As the administrator prompt starts the raised setup: it asks the one that started it instead.
+# interactively COMMAND...: runs it in the background, answering its pages; its exit code.
+interactively() {
+    "$@" &
+    click_through $! || { fail "$* did not finish"; wineserver -k; }
+    wait $!
+}
+interactively wine "$runs_setup" /AllUsers /Raised || true # it asks for the program by its exit code
+[ -z "$(ran)" ] || fail "the raised setup started the program itself, with its rights ($(ran))"
+interactively as_user "$runs_setup" || fail "the setup started by a standard user exited with $?"
+[ "$(ran)" = 3 ] || fail "the Run box started the program with elevation type '$(ran)', not the limited token (3)"
+
+[ $status -eq 0 ] && echo "setup program: installs over 0.9, opens a reading, refuses while it runs, uninstalls cleanly; the same per user as a standard user, refused with an administrator's rights; raised for everyone into /D='s folder; Run box with the user's rights; planted, outside and foreign ones refused"
 exit $status

@@ -82,24 +82,51 @@ Var ModeGiven       ; 1 when /AllUsers or /CurrentUser chose it
 Var GivenFolder     ; /D=folder, which the modes' defaults must not replace
 Var Parameters      ; the command line, handed on when the setup starts itself elevated
 Var Elevated        ; 1 with an administrator's full rights
+Var SplitToken      ; 1 where UAC gives the account a limited token and a full one
 Var Raised          ; 1 in the setup the administrator prompt started (/Raised)
+Var Continued       ; 1 there when this one's pages went on from the first page (/Continue)
 Var CanElevate      ; 1 for an administrator whom UAC started without them
 Var UserPrograms    ; the user's own programs folder, %LOCALAPPDATA%\Programs
 Var ProgramFilesOther ; Program Files of the other architecture, where the other copy lives
 Var Place           ; where installs of the mode go
 Var AllUsersButton
 
+; The setup's and the uninstaller's look: the program's icon, and its icon and sign pictures on
+; its windows' brown (art/, drawn by make-setup-art.sh).
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "art/side.bmp"
+!define MUI_UNWELCOMEFINISHPAGE_BITMAP "art/side.bmp"
+!define MUI_HEADERIMAGE
+!define MUI_HEADERIMAGE_RIGHT
+!define MUI_HEADERIMAGE_BITMAP "art/header.bmp"
 !define MUI_ABORTWARNING
+!define /math INSTALLED_MB ${INSTALLED_FILES_KB} / 1024
+!define MUI_WELCOMEPAGE_TITLE "Welcome to ${PRODUCT} ${VERSION}"
+; What is installed, one thing a line.
+!define BULLET "$\r$\n${U+2022} "
+!define MUI_WELCOMEPAGE_TEXT "Setup will install ${PRODUCT} ${VERSION} by ${PUBLISHER} on this computer:$\r$\n${BULLET}the program (${INSTALLED_MB} MB)${BULLET}a shortcut in the Start menu${BULLET}opening saved readings (.boa files) with a double click${BULLET}an entry to remove it in Settings > Apps$\r$\n$\r$\nPlease close ${PRODUCT} if it is running, then click Next to continue."
+!define MUI_PAGE_CUSTOMFUNCTION_PRE SkipIfContinued
+!insertmacro MUI_PAGE_WELCOME
 Page custom ModePage ModePageLeave
-!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will install ${PRODUCT} in the following folder. It must be inside $Place, and a new or empty folder or the one an earlier version was installed in."
+; The folder of the kind's place on a line of its own, so that no path breaks across lines.
+!define MUI_DIRECTORYPAGE_TEXT_TOP "Setup will install ${PRODUCT} in the folder below: a new or empty folder, or the one an earlier version is in, inside$\r$\n$Place"
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
+!define MUI_FINISHPAGE_RUN
+!define MUI_FINISHPAGE_RUN_TEXT "Run ${PRODUCT}"
+!define MUI_FINISHPAGE_RUN_FUNCTION RunProgram
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW FinishPageShow
 !insertmacro MUI_PAGE_FINISH
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
+
+; The exit code by which the setup the administrator prompt started asks the one that started
+; it, which runs with the user's own rights, to start the program (bit 29: an application's own
+; code, never a Windows error).
+!define RUN_REQUESTED 0x20000001
 
 !macro RequireAdmin
     MessageBox MB_ICONSTOP "Please run this as an administrator: ${PRODUCT} is installed for everyone who uses this computer." /SD IDOK
@@ -144,11 +171,13 @@ Function ${PREFIX}ReadAccount
         System::Call 'advapi32::GetTokenInformation(p r1, i 18, *i .r2, i 4, *i .r0) i .r0' ; TokenElevationType
         System::Call 'kernel32::CloseHandle(p r1)'
     ${EndIf}
+    StrCpy $SplitToken 1
     ${If} $2 = 2 ; TokenElevationTypeFull
         StrCpy $Elevated 1
     ${ElseIf} $2 = 3 ; TokenElevationTypeLimited
         StrCpy $CanElevate 1
     ${Else}
+        StrCpy $SplitToken 0
         UserInfo::GetAccountType
         Pop $0
         ${If} $0 == "Admin"
@@ -181,6 +210,12 @@ Function ${PREFIX}RunElevated
         System::Call 'kernel32::GetExitCodeProcess(p r3, *i .r1)'
         System::Call 'kernel32::CloseHandle(p r3)'
         System::Free $2
+        !if "${PREFIX}" == ""
+            ${If} $1 = ${RUN_REQUESTED}
+                Call StartInstalledProgram
+                StrCpy $1 0
+            ${EndIf}
+        !endif
         SetErrorLevel $1
         Quit
     ${EndIf}
@@ -345,13 +380,15 @@ Function KeepFolder
     ${EndIf}
 FunctionEnd
 
-; Call, Pop: for everyone without an administrator's full rights, the setup again through the
-; administrator prompt; its exit code is this one's. Returns only if it did not start, leaving
-; the error. NSIS takes /D= off the command line before the script sees it, so the folder is
-; handed on by itself, last and unquoted as /D= must be.
+; Push SWITCHES, Call, Pop: for everyone without an administrator's full rights, the setup
+; again through the administrator prompt, with SWITCHES too; its exit code is this one's.
+; Returns only if it did not start, leaving the error. NSIS takes /D= off the command line
+; before the script sees it, so the folder is handed on by itself, last and unquoted as /D=
+; must be.
 Function StartElevated
+    Exch $1
     Push $0
-    StrCpy $0 "/AllUsers /Raised $Parameters"
+    StrCpy $0 "/AllUsers /Raised $1 $Parameters"
     ${If} $GivenFolder != ""
         StrCpy $0 "$0 /D=$GivenFolder"
     ${EndIf}
@@ -360,6 +397,8 @@ Function StartElevated
     Call RunElevated
     Exch
     Pop $0
+    Exch
+    Pop $1
 FunctionEnd
 
 ; Stops while the program runs from the folder installed into or from a copy to be removed;
@@ -479,6 +518,11 @@ Function ChooseMode
         StrCpy $Raised 1
     ${EndIf}
     ClearErrors
+    ${GetOptions} $Parameters "/Continue" $0
+    ${IfNot} ${Errors}
+        StrCpy $Continued 1
+    ${EndIf}
+    ClearErrors
     ${GetOptions} $Parameters "/AllUsers" $0
     ${IfNot} ${Errors}
         Call SetAllUsers
@@ -516,6 +560,7 @@ Function Elevate
             ${IfNot} $CanElevate = 1
                 !insertmacro RequireAdmin
             ${EndIf}
+            Push ""
             Call StartElevated
             Pop $0
             SetErrorLevel $0
@@ -561,9 +606,46 @@ Function ModePageLeave
         Call SetAllUsers
     ${Else}
         ; The elevated setup goes on from the next page; back here only if the prompt was declined.
+        Push /Continue
         Call StartElevated
         Pop $0
         Abort
+    ${EndIf}
+FunctionEnd
+
+; The finish page's Run box. The program runs with the rights of whoever started the setup: the
+; setup the administrator prompt started asks the one that started it to start the program;
+; one started with an administrator's full rights where UAC splits them (Run as administrator)
+; has none of the user's own to give it, so offers no Run box.
+Function SkipIfContinued
+    ${If} $Continued = 1
+        Abort
+    ${EndIf}
+FunctionEnd
+
+Function FinishPageShow
+    ${If} $SplitToken = 1
+    ${AndIf} $Elevated = 1
+    ${AndIf} $Raised != 1
+        ${NSD_Uncheck} $mui.FinishPage.Run
+        ShowWindow $mui.FinishPage.Run ${SW_HIDE}
+    ${EndIf}
+FunctionEnd
+
+Function RunProgram
+    ${If} $Raised = 1
+        SetErrorLevel ${RUN_REQUESTED}
+    ${Else}
+        Exec '"$INSTDIR\${EXE}"'
+    ${EndIf}
+FunctionEnd
+
+; In the setup that started the elevated one: the program it installed for everyone, where HKLM,
+; which only administrators write, says.
+Function StartInstalledProgram
+    ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $0 != ""
+        Exec '"$0\${EXE}"'
     ${EndIf}
 FunctionEnd
 
@@ -585,7 +667,12 @@ Function un.onInit
     ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
     ${If} $0 == $INSTDIR
         SetShellVarContext all
+        ; Not again in the uninstaller the administrator prompt started (/Raised), as in the setup.
+        ${un.GetParameters} $1
+        ClearErrors
+        ${un.GetOptions} $1 "/Raised" $2
         ${If} $Elevated = 0
+        ${AndIf} ${Errors}
             Call un.Elevate
         ${EndIf}
     ${ElseIf} $Elevated = 1
@@ -605,6 +692,7 @@ Function un.Elevate
         !insertmacro RequireAdmin
     ${EndIf}
     ${un.GetParameters} $1
+    StrCpy $1 "/Raised $1"
     ${If} $EXEPATH == "$INSTDIR\${UNINSTALLER}"
         StrCpy $1 "$1 _?=$INSTDIR"
     ${EndIf}

@@ -59,3 +59,16 @@ as_user() {
     shift
     wine "$test_helpers/limited.exe" "\"$program\" $*"
 }
+
+# click_through PID: answers a setup's or uninstaller's pages with Enter (the default button:
+# Next, Install, Finish) until the process PID ends; fails after 3 minutes.
+click_through() {
+    local window
+    for _ in $(seq 180); do
+        kill -0 "$1" 2>/dev/null || return 0
+        window=$(xdotool search --onlyvisible --name ' (Setup|Uninstall) *$' 2>/dev/null | tail -1) || true
+        [ -z "$window" ] || xdotool windowfocus "$window" key Return 2>/dev/null || true
+        sleep 1
+    done
+    return 1
+}
