@@ -42,7 +42,6 @@ next "$first"
 # For everyone: the setup the administrator prompt started goes on in a window of its own.
 raised=$(page folder "$first")
 next "$raised"
-# Installing, then Next to the finish page.
+# Installing; the finish page follows by itself.
 sleep 15
-next "$raised"
 page finish >/dev/null
