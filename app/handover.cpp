@@ -25,15 +25,6 @@ QString pathFrom(const QByteArray& message)
 
 } // namespace
 
-void HandOverServer::finish(const QByteArray& message)
-{
-    if (message.size() > kMaxMessage)
-        return;
-    const QString path = pathFrom(message);
-    if (!path.isNull())
-        emit requested(path);
-}
-
 HandOverSender::HandOverSender(HandOverServer* server)
     : QObject(server)
     , m_server(server)
@@ -61,12 +52,16 @@ void HandOverSender::end(bool whole)
     if (m_ended)
         return;
     m_ended = true;
+    // Answered before anything runs on the request: opening the file may show a box for long.
+    const QString path = whole && m_message.size() <= HandOverServer::kMaxMessage ? pathFrom(m_message) : QString();
+    if (!path.isNull())
+        answerTaken();
     release();
     deleteLater();
     --m_server->m_serving;
     m_server->resume();
-    if (whole)
-        m_server->finish(m_message);
+    if (!path.isNull())
+        emit m_server->requested(path);
 }
 
 bool reachPatiently(int patienceMs, const QDeadlineTimer& deadline, const std::function<Reach()>& attempt)

@@ -30,8 +30,11 @@ public:
     // own read times out, so silent connections hold real ones back for no longer than this.
     static constexpr int kSenderTimeoutMs = 5000;
     // At most this many later starts are served at once. None is cut off for a newer one: the
-    // others wait (in the socket's listen backlog, or for a pipe instance) until a place frees.
+    // others wait (taken in and held, or for a pipe instance) until a place frees.
     static constexpr int kMaxSenders = 4;
+    // Unix: connections open at once, served or held, so that a flood cannot use up this copy's
+    // descriptors. Past it, one that has said nothing makes way for one that has written.
+    static constexpr int kMaxConnections = 64;
 
     explicit HandOverServer(QObject* parent = nullptr);
     ~HandOverServer() override;
@@ -39,6 +42,10 @@ public:
     // Only the copy that holds the single-instance lock listens, so whatever is found at the
     // path was left by a copy that ended without cleaning up and is replaced.
     bool listen(const QString& serverName = handOverServerName());
+    // For a copy that is ending: stops listening for good and cuts off every sender under way
+    // unanswered, so that later starts say their files were not handed over rather than lose
+    // them.
+    void close();
 
 signals:
     // A later start asks this copy to come to the front and, when path is not empty, to open
@@ -47,8 +54,6 @@ signals:
 
 private:
     friend class HandOverSender;
-    // A sender's whole message, once it has closed its end.
-    void finish(const QByteArray& message);
     bool isFull() const { return m_serving >= kMaxSenders; }
     // A place came free: the transport takes in the next sender that waits, if any.
     void resume();
@@ -77,11 +82,13 @@ protected:
 
     // False when the bytes took the message over the limit: the sender has then been cut off.
     bool take(const char* data, qsizetype size);
-    // The sender closed its end: its message is whole.
+    // The sender's message is whole: it is answered if it is taken.
     void finished() { end(true); }
     void cutOff() { end(false); }
     bool hasEnded() const { return m_ended; }
-    // Called once, when the sender ends, for whatever reason.
+    // Tells the sender that its whole message was taken; only then may it say so.
+    virtual void answerTaken() = 0;
+    // Called once, when the sender ends, for whatever reason (after any answer).
     virtual void release() = 0;
     // Takes whatever has come without waiting: the time is up, but what is there counts.
     virtual void readWhatCame() = 0;

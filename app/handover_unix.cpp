@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <list>
 #include <utility>
 
 #include <fcntl.h>
@@ -94,7 +95,6 @@ private:
                 if (!take(chunk, got))
                     return;
             } else if (got == 0) {
-                ::send(m_fd.get(), &kTaken, 1, MSG_NOSIGNAL | MSG_DONTWAIT);
                 return finished();
             } else if (errno != EINTR) {
                 if (errno != EAGAIN && errno != EWOULDBLOCK)
@@ -104,6 +104,7 @@ private:
         }
     }
 
+    void answerTaken() override { ::send(m_fd.get(), &kTaken, 1, MSG_NOSIGNAL | MSG_DONTWAIT); }
     void release() override { m_notifier.setEnabled(false); }
     void readWhatCame() override { read(); }
 
@@ -111,17 +112,44 @@ private:
     QSocketNotifier m_notifier;
 };
 
+// Whether a connection has written (or closed its end, which asks only for the front): a
+// later start writes as soon as it has connected, so one that has not is likely a flood's.
+bool hasSpoken(int fd)
+{
+    char byte = 0;
+    return ::recv(fd, &byte, 1, MSG_PEEK | MSG_DONTWAIT) >= 0;
+}
+
+// A connection taken in while every place serves, until one frees or it stays silent too long.
+struct Held {
+    explicit Held(int connection)
+        : fd(connection)
+    {
+    }
+    Descriptor fd;
+    QDeadlineTimer silentUntil{HandOverServer::kSenderTimeoutMs};
+};
+
 } // namespace
 
+// Every waiting connection is taken in at once, up to kMaxConnections, rather than left in the
+// listen backlog: there they would queue in order of arrival, and silent ones ahead of a real
+// later start would each hold it up for a whole read time-out.
 struct HandOverServer::Listener {
     Descriptor fd;
     QByteArray path;
     std::unique_ptr<QSocketNotifier> notifier;
+    std::list<Held> held;
 
-    ~Listener()
+    ~Listener() { stop(); }
+
+    void stop()
     {
         if (notifier)
             ::unlink(path.constData());
+        notifier.reset();
+        fd.reset();
+        held.clear();
     }
 
     // The next waiting connection from this user, or -1 when none waits. Others are closed
@@ -136,6 +164,46 @@ struct HandOverServer::Listener {
             if (connection.get() < 0 || handOverPeerSharesUserSessionIntegrity(connection.get()))
                 return connection.release();
         }
+    }
+
+    std::list<Held>::iterator firstSilent()
+    {
+        return std::find_if(held.begin(), held.end(), [](const Held& h) { return !hasSpoken(h.fd.get()); });
+    }
+
+    // At the limit a silent newcomer is closed, and one that has written takes the place of
+    // the longest-held silent one; when none is silent, the rest wait in the backlog.
+    void takeIn(int openNow)
+    {
+        for (;;) {
+            const bool full = openNow + static_cast<int>(held.size()) >= kMaxConnections;
+            if (full && firstSilent() == held.end())
+                return notifier->setEnabled(false);
+            Descriptor connection(acceptChecked());
+            if (connection.get() < 0)
+                return;
+            if (full && !hasSpoken(connection.get()))
+                continue;
+            if (full)
+                held.erase(firstSilent());
+            held.emplace_back(connection.release());
+        }
+    }
+
+    // Fills the free places, first with connections that have written, then in order of
+    // arrival; one still silent past its read time-out is dropped.
+    void serve(HandOverServer* server)
+    {
+        held.remove_if([](const Held& h) { return h.silentUntil.hasExpired() && !hasSpoken(h.fd.get()); });
+        while (!server->isFull() && !held.empty()) {
+            auto next = std::find_if(held.begin(), held.end(), [](const Held& h) { return hasSpoken(h.fd.get()); });
+            if (next == held.end())
+                next = held.begin();
+            new Sender(next->fd.release(), server);
+            held.erase(next);
+        }
+        const bool full = server->m_serving + static_cast<int>(held.size()) >= kMaxConnections;
+        notifier->setEnabled(!full || firstSilent() != held.end());
     }
 };
 
@@ -167,23 +235,24 @@ bool HandOverServer::listen(const QString& serverName)
     m_listener->fd.reset(fd.release());
     m_listener->notifier = std::make_unique<QSocketNotifier>(m_listener->fd.get(), QSocketNotifier::Read);
     connect(m_listener->notifier.get(), &QSocketNotifier::activated, this, [this] {
-        // Only as many as may be served: the rest wait in the listen backlog, their messages
-        // kept in their sockets, until a place frees (resume()).
-        while (!isFull()) {
-            const int connection = m_listener->acceptChecked();
-            if (connection < 0)
-                return; // all taken, or none can be taken now
-            new Sender(connection, this);
-        }
-        m_listener->notifier->setEnabled(false);
+        m_listener->takeIn(m_serving);
+        m_listener->serve(this);
     });
     return true;
 }
 
 void HandOverServer::resume()
 {
-    if (m_listener->notifier && !isFull())
-        m_listener->notifier->setEnabled(true);
+    if (m_listener->notifier)
+        m_listener->serve(this);
+}
+
+void HandOverServer::close()
+{
+    // Connections still in the backlog are reset when the socket closes.
+    m_listener->stop();
+    for (HandOverSender* sender : findChildren<HandOverSender*>(QString(), Qt::FindDirectChildrenOnly))
+        sender->cutOff();
 }
 
 namespace {

@@ -6,6 +6,7 @@
 #include <QWinEventNotifier>
 
 #include <algorithm>
+#include <cstring>
 #include <utility>
 #include <vector>
 
@@ -20,6 +21,11 @@ constexpr DWORD kBusyWaitMs = 100;
 // The running copy's one-byte answer once it has checked who connected: a later start writes
 // only after it, so that it is still running (and can be checked) when the running copy looks.
 constexpr char kChecked = '\x06';
+// A pipe has no half-close: a later start ends its message with a byte no path holds, and the
+// running copy answers once more only when it has that whole message and takes it. A later
+// start that has written everything has not yet handed anything over.
+constexpr char kEnd = '\0';
+constexpr char kTaken = '\x04';
 
 const wchar_t* wide(const QString& text)
 {
@@ -187,8 +193,7 @@ private:
     bool m_valid = false;
 };
 
-// One later start's connection, checked already: answered, then read until the sender closes
-// its end.
+// One later start's connection, checked already: answered, then read up to the message's end.
 class Sender : public HandOverSender {
 public:
     Sender(HANDLE pipe, HandOverServer* server)
@@ -196,19 +201,21 @@ public:
         , m_pipe(pipe)
         , m_notifier(m_read.overlapped.hEvent)
     {
-        // A sender that has written and gone needs no answer: its message is still read.
+        // A sender that has written its whole message and gone needs no answer: it still counts.
         m_answer.began(WriteFile(pipe, &kChecked, 1, nullptr, m_answer.start()));
         connect(&m_notifier, &QWinEventNotifier::activated, this, &Sender::arrived);
         read();
     }
-    ~Sender() override { closePipe(m_pipe, {&m_read, &m_answer}); }
+    ~Sender() override { closePipe(m_pipe, {&m_read, &m_answer, &m_taken}); }
 
 private:
     void read()
     {
         const DWORD wanted = static_cast<DWORD>(std::min<qsizetype>(sizeof(m_chunk), room()));
+        // A sender that has gone (or failed) before the end of its message is cut off: what
+        // came may be part of a path.
         if (!m_read.began(ReadFile(m_pipe.get(), m_chunk, wanted, nullptr, m_read.start())))
-            ended(GetLastError());
+            cutOff();
     }
 
     void arrived()
@@ -216,26 +223,30 @@ private:
         DWORD got = 0;
         if (!GetOverlappedResult(m_pipe.get(), &m_read.overlapped, &got, FALSE)) {
             if (GetLastError() != ERROR_IO_INCOMPLETE)
-                ended(GetLastError());
+                cutOff();
             return;
         }
-        if (take(m_chunk, got))
-            read();
-    }
-
-    // A pipe whose other end has closed is broken: the message is whole.
-    void ended(DWORD error)
-    {
-        if (error == ERROR_BROKEN_PIPE || error == ERROR_PIPE_NOT_CONNECTED)
+        const char* end = static_cast<const char*>(std::memchr(m_chunk, kEnd, got));
+        if (!end) {
+            if (take(m_chunk, got))
+                read();
+            return;
+        }
+        // Whatever comes after the end is no message of a later start's.
+        const qsizetype size = end - m_chunk;
+        if (take(m_chunk, size) && size + 1 == static_cast<qsizetype>(got))
             finished();
         else
             cutOff();
     }
 
+    void answerTaken() override { m_taken.began(WriteFile(m_pipe.get(), &kTaken, 1, nullptr, m_taken.start())); }
+
+    // Closing the pipe leaves what was written to it for the sender to read.
     void release() override
     {
         m_notifier.setEnabled(false);
-        closePipe(m_pipe, {&m_read, &m_answer});
+        closePipe(m_pipe, {&m_read, &m_answer, &m_taken});
     }
 
     void readWhatCame() override
@@ -247,6 +258,7 @@ private:
     Handle m_pipe;
     Operation m_read;
     Operation m_answer;
+    Operation m_taken;
     QWinEventNotifier m_notifier;
     char m_chunk[1024];
 };
@@ -354,6 +366,14 @@ bool HandOverServer::listen(const QString& serverName)
     return true;
 }
 
+void HandOverServer::close()
+{
+    // With its last instance closed the name is gone: later starts find no one listening.
+    m_listener->instances.clear();
+    for (HandOverSender* sender : findChildren<HandOverSender*>(QString(), Qt::FindDirectChildrenOnly))
+        sender->cutOff();
+}
+
 void HandOverServer::resume()
 {
     const auto& instances = m_listener->instances;
@@ -400,6 +420,15 @@ Handle reachRunningCopy(const QString& name, int patienceMs, const QDeadlineTime
     return pipe;
 }
 
+// Whether the running copy's next byte, by the deadline, is the answer expected.
+bool answered(HANDLE pipe, char expected, const QDeadlineTimer& deadline)
+{
+    Operation operation;
+    char answer = 0;
+    const int remaining = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
+    return operation.finish(pipe, ReadFile(pipe, &answer, 1, nullptr, operation.start()), remaining) == 1 && answer == expected;
+}
+
 } // namespace
 
 bool handOver(const QString& path, const QString& serverName, int patienceMs)
@@ -418,17 +447,13 @@ bool handOver(const QString& path, const QString& serverName, int patienceMs)
     if (GetNamedPipeServerProcessId(pipe.get(), &serverId))
         AllowSetForegroundWindow(serverId);
 
-    // The answer comes once the running copy has a moment: its first window may be slow to show.
+    // The first answer comes once the running copy has a moment: its first window may be slow
+    // to show. The second, once it has the whole message.
+    const QByteArray message = path.toUtf8() + kEnd;
     Operation operation;
-    char answer = 0;
-    const int remaining = static_cast<int>(std::max<qint64>(deadline.remainingTime(), 0));
-    if (operation.finish(pipe.get(), ReadFile(pipe.get(), &answer, 1, nullptr, operation.start()), remaining) != 1
-        || answer != kChecked)
-        return false;
-    const QByteArray message = path.toUtf8();
-    if (message.isEmpty())
-        return true;
-    return operation.finish(pipe.get(), WriteFile(pipe.get(), message.constData(), static_cast<DWORD>(message.size()), nullptr, operation.start()),
-                            kTimeoutMs)
-           == message.size();
+    return answered(pipe.get(), kChecked, deadline)
+           && operation.finish(pipe.get(), WriteFile(pipe.get(), message.constData(), static_cast<DWORD>(message.size()), nullptr, operation.start()),
+                               kTimeoutMs)
+                  == message.size()
+           && answered(pipe.get(), kTaken, deadline);
 }

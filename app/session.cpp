@@ -125,6 +125,7 @@ void Session::EndProgram()
     if (m_ending)
         return;
     m_ending = true;
+    emit ending();
     if (m_inputWindow)
         m_inputWindow->close();
     if (m_resultWindow)

@@ -53,6 +53,10 @@ public:
     // The program's one random source, seeded from the clock at start-up.
     QRandomGenerator& random() { return m_random; }
 
+signals:
+    // EndProgram has begun: nothing new may be taken on.
+    void ending();
+
 private:
     void backToInput();
     // Builds the next reading's result window while the user is still choosing, so that the

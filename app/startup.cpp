@@ -118,6 +118,9 @@ void Program::listenForLaterStarts()
         m_requests.append(path);
         runRequests();
     });
+    // An ending copy would drop what it was handed: later starts are refused instead, and say
+    // that their files were not handed over.
+    QObject::connect(&m_session, &Session::ending, m_handOver.get(), &HandOverServer::close);
     // Another program may hold the name (anyone can make a pipe of any name first): this copy
     // works on without it, and later starts say that they could not hand their files over.
     if (!m_handOver->listen(m_names.handOverName))

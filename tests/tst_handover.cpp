@@ -70,6 +70,8 @@ private slots:
     void slowFirstWindowLosesNoHandedFile();
     void burstOfLaterStartsArrivesWhole_data();
     void burstOfLaterStartsArrivesWhole();
+    void queuedSilentSendersHoldRealOneOffForABoundedTime();
+    void copyThatIsEndingTakesNoFile();
 };
 
 void tst_handover::handOverTakesOneAbsolutePathUpToTheLimit()
@@ -117,6 +119,8 @@ void tst_handover::handOverTakesOneAbsolutePathUpToTheLimit()
         QCOMPARE(requests.last().first().toString(), good);
     }
     QVERIFY(handOver(longest, socketPath));
+    // One byte over: the running copy drops it, so the later start must not claim it was taken.
+    QVERIFY(!handOver(longest + QLatin1Char('a'), socketPath));
     QVERIFY(handOver(QString(), socketPath)); // only to the front
     QTRY_COMPARE(requests.size(), expected.size() + 2);
     // Two senders under way at once: the shorter message may be whole first.
@@ -272,6 +276,35 @@ void tst_handover::burstOfLaterStartsArrivesWhole()
     QCOMPARE(shown, expected);
     QCOMPARE(first.said().count(QStringLiteral("reading closed")), expected.size() - 1);
     QVERIFY2(!first.said().contains(QStringLiteral("message: ")), qPrintable(first.said()));
+}
+
+void tst_handover::queuedSilentSendersHoldRealOneOffForABoundedTime()
+{
+    // Another program of the user's queues silent connections ahead of a real later start.
+#ifdef Q_OS_WIN
+    QSKIP("A pipe has no queue: senders past its instances are told it is busy");
+#endif
+    QTemporaryDir dir;
+    const QString socketPath = dir.filePath(QStringLiteral("bodyastro.socket"));
+    HandOverServer server;
+    QVERIFY(server.listen(socketPath));
+    QLocalSocket silent[8 * HandOverServer::kMaxSenders];
+    for (QLocalSocket& sender : silent)
+        sender.connectToServer(socketPath);
+    QVERIFY(handOver(dir.filePath(QStringLiteral("real.boa")), socketPath));
+}
+
+void tst_handover::copyThatIsEndingTakesNoFile()
+{
+    // File > Exit while later starts hand files over: what comes after must not be claimed taken.
+    QTemporaryDir dir;
+    const InstanceNames names{dir.filePath(QStringLiteral("bodyastro.lock")), dir.filePath(QStringLiteral("bodyastro.socket"))};
+    FakePlatform platform;
+    Program program(platform, names);
+    program.session().setProcessEnder([] {});
+    QVERIFY(program.start(QDate(2024, 1, 1), 1, QString()));
+    program.session().EndProgram();
+    QVERIFY(!handOver(writeReading(dir, "BOB", 1, "January"), names.handOverName, 0));
 }
 
 QTEST_MAIN(tst_handover)
