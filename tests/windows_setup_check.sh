@@ -184,8 +184,8 @@ echo "== uninstall =="
 echo mine >"$installed/saved here$suffix"
 uninstaller=${quiet#\"}
 uninstaller=${uninstaller%%\"*}
-wine "$uninstaller" /S || fail "the uninstaller exited with $?"
-# It runs on from a copy in the temporary folder: wait for that to end.
+as_user "$uninstaller" /S || fail "the uninstaller exited with $?"
+# It runs on from a copy in the temporary folder, raised through the prompt: wait for that to end.
 wineserver -w
 left=$( (cd "$installed" 2>/dev/null && find . -mindepth 1 | sort | tr '\n' ' ') || true)
 [ "$left" = "./saved here$suffix " ] || fail "the program's folder holds '$left', not just the user's file"
@@ -256,8 +256,17 @@ wine reg add "$classes\\$suffix" /ve /d Other.Reading /f >/dev/null
 wine "$setup" /S || fail "the setup program exited with $?"
 other
 offered || fail "the program is not offered under Open with"
+# Any program of the user can point HKCU's Local AppData elsewhere: the uninstaller with an
+# administrator's rights must not remove what it names (an empty folder of the lock's names).
+shell_folders='HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\User Shell Folders'
+local_appdata=$(reg_value "$shell_folders" "Local AppData")
+elsewhere="$WINEPREFIX/drive_c/Elsewhere/$product_publisher/$executable"
+mkdir -p "$elsewhere"
+wine reg add "$shell_folders" /v "Local AppData" /t REG_EXPAND_SZ /d 'C:\Elsewhere' /f >/dev/null
 wine "$uninstaller" /S || fail "the uninstaller exited with $?"
 wineserver -w
+wine reg add "$shell_folders" /v "Local AppData" /t REG_EXPAND_SZ /d "$local_appdata" /f >/dev/null
+[ -d "$elsewhere" ] || fail "the uninstaller with an administrator's rights removed $elsewhere, which HKCU named"
 other
 ! offered || fail "the program is left under Open with"
 
@@ -266,6 +275,12 @@ echo "== for everyone, started by a standard user: raised through the prompt, in
 as_user "$setup_w" /S /AllUsers '/D=C:\Program Files\Other' || fail "the setup started by a standard user exited with $?"
 expect_value "$uninstall_key" InstallLocation 'C:\Program Files\Other'
 [ -f "$WINEPREFIX/drive_c/Program Files/Other/$exe" ] || fail "nothing was installed in C:\Program Files\Other"
+# Removed by a standard user too: the uninstaller the prompt started never starts itself again
+# (Wine's prompt gives no more rights, so each would start the next).
+code=0 && timeout 60 wine "$test_helpers/limited.exe" \
+    '"C:\Program Files\Other\uninstall.exe" /S _?=C:\Program Files\Other' || code=$?
+[ $code -eq 0 ] || { wineserver -k; fail "the uninstaller started by a standard user exited with $code"; }
+! key_exists "$uninstall_key" || fail "the uninstaller started by a standard user left $uninstall_key"
 
 echo "== the finish page's Run box: the program with the user's own rights, never when silent =="
 # A setup whose program is planted.c, which leaves its token's elevation type in "ran".

@@ -673,6 +673,10 @@ Function un.onInit
         ${un.GetOptions} $1 "/Raised" $2
         ${If} $Elevated = 0
         ${AndIf} ${Errors}
+            ; The user's own folder, with the user's own rights, before the prompt (see below).
+            SetShellVarContext current
+            Call un.RemoveLockFolder
+            SetShellVarContext all
             Call un.Elevate
         ${EndIf}
     ${ElseIf} $Elevated = 1
@@ -780,8 +784,16 @@ Section "Uninstall"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     System::Call 'shell32::SHChangeNotify(i 0x08000000, i 0, p 0, p 0)'
 
-    ; The program's lock folder of the user who uninstalls, when the program left it empty.
+    ; The program's lock folder of the user who uninstalls, when the program left it empty; never
+    ; with an administrator's rights: HKCU names $LOCALAPPDATA, and any of the user's programs can
+    ; point it, or a link inside it, at a folder that such a delete must not reach.
     SetShellVarContext current
+    ${If} $Elevated = 0
+        Call un.RemoveLockFolder
+    ${EndIf}
+SectionEnd
+
+Function un.RemoveLockFolder
     RMDir "$LOCALAPPDATA\${LOCK_FOLDER}"
     RMDir "$LOCALAPPDATA\${PUBLISHER}"
-SectionEnd
+FunctionEnd
