@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Makes a release in dist/: the Debian package (Qt 6); for 64-bit and for 32-bit Windows, the
-# setup program and the program's folder as a portable zip; and SHA256SUMS over them all. The
+# setup program and the program's folder as a portable zip; the winget and Scoop manifests for
+# them (scripts/make-manifests.py); and SHA256SUMS over them all. The
 # version in every file name is the CMake project's VERSION, the Windows architecture follows it
 # (win64, win32); COMMIT names the commit. Two releases of one commit are the same bytes, whoever
 # makes them and wherever (scripts/verify-release.sh proves it of a published one).
@@ -31,7 +32,8 @@ while [ $# -gt 0 ]; do
     shift
 done
 # CPack's Debian generator finds the libraries the program needs with dpkg-shlibdeps and file.
-scripts/install-deps.sh dpkg-dev file git procps
+# python3 writes the winget and Scoop manifests.
+scripts/install-deps.sh dpkg-dev file git procps python3
 [ -z "${BODYASTRO_SIGN_PFX:-}${BODYASTRO_SIGN_ATTACH:-}" ] || scripts/install-deps.sh --only osslsigncode openssl
 [ -z "$gpg_key" ] || scripts/install-deps.sh --only gnupg
 . scripts/reproducible-env.sh
