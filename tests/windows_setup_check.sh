@@ -5,8 +5,9 @@
 # that copy runs, a silent setup and uninstaller must refuse and change nothing; then uninstalls
 # silently and checks that nothing of ours is left and the user's files are. Then the same per
 # user (/CurrentUser), which must not touch HKLM or Program Files, started as a standard user's
-# program is (windows/limited.c: Wine starts everything with an administrator's full rights);
-# with those rights the per-user setup and uninstaller refuse. Last, for everyone from a
+# program is, and with an administrator's full rights, with which the per-user setup and
+# uninstaller refuse (windows/limited.c: Wine 8 starts everything with the full token, Wine 10
+# with the limited one, and each links the other). Last, for everyone from a
 # standard user's start: raised through the administrator prompt, into the folder /D= names.
 # Throughout, an uninstaller planted where HKCU points (outside the user's programs folder or
 # inside it) never runs with an administrator's rights, no setup installs outside Program Files
@@ -88,15 +89,17 @@ untouched_plant() { # WHO [FOLDER]
 }
 # in_place_uninstall FOLDER (Windows): the uninstaller kept in place by _?=, so that its own exit
 # status is seen; it must come last and unquoted, as only a batch file passes it.
-in_place_uninstall() {
+in_place_uninstall() { # [as_admin] FOLDER
+    local run=wine
+    [ "$1" != as_admin ] || { run=as_admin && shift; }
     printf '@"%s\\uninstall.exe" /S _?=%s\r\n@exit /b %%errorlevel%%\r\n' "$1" "$1" >"$work/uninstall.bat"
-    wine cmd /c "$(winepath -w "$work/uninstall.bat")"
+    $run cmd /c "$(winepath -w "$work/uninstall.bat")"
 }
 
 echo "== for one user with an administrator's rights: refused, the planted uninstaller not run =="
 planted_inside="$WINEPREFIX/drive_c/users/$(whoami)/AppData/Local/Programs/Planted"
 plant "$planted_inside"
-code=0 && wine "$setup" /S /CurrentUser || code=$?
+code=0 && as_admin "$setup_w" /S /CurrentUser || code=$?
 [ $code -eq 5 ] || fail "the per-user setup with an administrator's rights exited with $code, not 5"
 untouched_plant "the per-user setup with an administrator's rights" "$planted_inside"
 plant "$planted"
@@ -233,7 +236,7 @@ done
 wineserver -k && wineserver -w || true
 drop_stale_lock
 user_before=$(fingerprint "$user_installed")
-code=0 && in_place_uninstall "$user_location" || code=$?
+code=0 && in_place_uninstall as_admin "$user_location" || code=$?
 [ $code -eq 5 ] || fail "the per-user uninstaller with an administrator's rights exited with $code, not 5"
 [ "$(fingerprint "$user_installed")" = "$user_before" ] || fail "the per-user uninstaller with an administrator's rights removed files"
 user_quiet=$(reg_value "$user_key" QuietUninstallString)
@@ -263,7 +266,7 @@ local_appdata=$(reg_value "$shell_folders" "Local AppData")
 elsewhere="$WINEPREFIX/drive_c/Elsewhere/$product_publisher/$executable"
 mkdir -p "$elsewhere"
 wine reg add "$shell_folders" /v "Local AppData" /t REG_EXPAND_SZ /d 'C:\Elsewhere' /f >/dev/null
-wine "$uninstaller" /S || fail "the uninstaller exited with $?"
+as_admin "$uninstaller" /S || fail "the uninstaller exited with $?"
 wineserver -w
 wine reg add "$shell_folders" /v "Local AppData" /t REG_EXPAND_SZ /d "$local_appdata" /f >/dev/null
 [ -d "$elsewhere" ] || fail "the uninstaller with an administrator's rights removed $elsewhere, which HKCU named"

@@ -54,7 +54,7 @@ check_one_copy HKLM "C:\\Program Files\\$product_name"
 wine "C:\\Program Files\\$product_name\\uninstall.exe" /S && wineserver -w
 
 echo "== per user: 64-bit over 32-bit =="
-# As a standard user: with an administrator's rights, which Wine gives, both refuse.
+# As a standard user: with an administrator's rights (Wine 8 starts everything so) both refuse.
 build_test_helpers "$work" x64 limited
 as_user "$(winepath -w "$setup32")" /S /CurrentUser || fail "the 32-bit per-user setup failed"
 as_user "$(winepath -w "$setup64")" /S /CurrentUser || fail "the 64-bit per-user setup over the 32-bit copy failed"

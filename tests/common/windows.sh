@@ -51,13 +51,19 @@ build_test_helpers() {
     done
 }
 
-# as_user WINDOWS_PROGRAM ARGUMENT...: runs the program as a standard user's program runs
-# (windows/limited.c; Wine starts everything with an administrator's full rights), for its exit
-# code. The arguments reach it as they are, so that /D= and _?= can stay unquoted.
+# as_user WINDOWS_PROGRAM ARGUMENT...: runs the program as a standard user's program runs, and
+# as_admin as "Run as administrator" does (windows/limited.c: Wine 8 starts everything with an
+# administrator's full rights, Wine 10 with the limited token), for its exit code. The arguments
+# reach it as they are, so that /D= and _?= can stay unquoted.
 as_user() {
     local program=$1
     shift
     wine "$test_helpers/limited.exe" "\"$program\" $*"
+}
+as_admin() {
+    local program=$1
+    shift
+    wine "$test_helpers/limited.exe" --full "\"$program\" $*"
 }
 
 # click_through PID: answers a setup's or uninstaller's pages with Enter (the default button:
