@@ -9,6 +9,14 @@ if(NOT makensis)
     message(FATAL_ERROR "makensis was not found (Debian: apt install nsis)")
 endif()
 set(ENV{SOURCE_DATE_EPOCH} ${SOURCE_DATE_EPOCH})
+# NSIS keeps the time of every file it takes; the setup's pictures come from the source tree,
+# where a checkout dates them by when it was made, so they are dated by the commit, as the
+# program's folder is.
+get_filename_component(script_dir ${SCRIPT} DIRECTORY)
+file(GLOB pictures ${script_dir}/art/*.bmp)
+if(pictures)
+    execute_process(COMMAND touch -d @${SOURCE_DATE_EPOCH} ${pictures})
+endif()
 execute_process(COMMAND ${makensis} -V2 -WX -DPRODUCT_NSH=${PRODUCT_NSH} -DSOURCE_DIR=${SOURCE_DIR}
                         -DFILES_NSH=${FILES_NSH} -DOUTFILE=${OUTFILE} -DSIGN_SCRIPT=${SIGN_SCRIPT} ${SCRIPT}
                 RESULT_VARIABLE failed)
