@@ -74,7 +74,8 @@ class Check:
         if name not in self.release:
             self.problem(where, "{} is not a file of the release".format(name))
             return None
-        if digest.lower() != self.release[name]:
+        # YAML reads an all-digit hash as a number, and Scoop allows a list: refused, not a crash.
+        if str(digest).lower() != self.release[name]:
             self.problem(where, "the SHA-256 of {} is not {}".format(name, digest))
         return name
 
@@ -101,6 +102,9 @@ def load_winget(check):
     documents = {}
     for path in sorted(folders[0].iterdir()):
         where = path.relative_to(check.dist)
+        if not path.is_file():
+            check.problem(where, "not a manifest file")
+            continue
         document = yaml.load(path.read_text(encoding="utf-8"), Loader=Loader)
         kind = document.get("ManifestType") if isinstance(document, dict) else None
         if kind not in ("version", "installer", "defaultLocale") or kind in documents:
