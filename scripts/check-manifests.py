@@ -1,20 +1,23 @@
 #!/usr/bin/python3
 """Checks a release's winget and Scoop manifests (scripts/make-manifests.py), offline.
 
-Usage: scripts/check-manifests.py DIST
+Usage: scripts/check-manifests.py PRODUCT_SH DIST   (PRODUCT_SH: product.sh of the build the release came from)
 
 - Each file against its schema: ../shared/schemas/winget-1.12.0/ and ../shared/schemas/scoop/
   beside the repository (BODYASTRO_SCHEMAS names another folder), with Debian's
   python3-jsonschema and python3-yaml, installed here if missing.
 - The three winget files agree: identifier, version, manifest version, locale, and the folder
   manifests/<letter>/<Publisher>/<Name>/<version>/ they are in; the Scoop manifest has that version.
-- Every download they name is a file of the release, with that SHA-256; every setup is offered
-  per user and for everyone, every zip as a portable program; the program they start is in the zip.
+- Every download they name is a file of the release, at the product's download address, with that
+  SHA-256 and its architecture; every setup is offered once per user and once for everyone, every
+  zip once as a portable program, and nothing else; the program they start is the one in the zip.
+- Nothing under winget/ or scoop/ but the manifests; a key given twice is refused, not read as the last.
 - In a release (with SHA256SUMS), SHA256SUMS covers the manifests.
 Prints each problem and exits 1 if there is any.
 """
 import hashlib
 import importlib
+import importlib.util
 import json
 import os
 import subprocess
@@ -27,6 +30,8 @@ REPO = Path(__file__).resolve().parent.parent
 SCHEMAS = Path(os.environ.get("BODYASTRO_SCHEMAS", REPO.parent / "shared/schemas"))
 MANIFEST_VERSION = "1.12.0"
 SCOPE_SWITCHES = {"user": "/CurrentUser", "machine": "/AllUsers"}
+# The bits in a download's name, and winget's and Scoop's names for its architecture.
+ARCHITECTURES = {"win64": ("x64", "64bit"), "win32": ("x86", "32bit")}
 
 
 def import_modules():
@@ -51,10 +56,43 @@ Loader.yaml_implicit_resolvers = {
 }
 
 
+class DuplicateKey(ValueError):
+    pass
+
+
+def unique_mapping(loader, node, deep=False):
+    # PyYAML and json keep the last of a key given twice; the package managers may not.
+    keys = [loader.construct_object(key, deep=deep) for key, _ in node.value]
+    repeated = sorted({str(key) for key in keys if keys.count(key) > 1})
+    if repeated:
+        raise DuplicateKey("{} given twice".format(", ".join(repeated)))
+    return yaml.SafeLoader.construct_mapping(loader, node, deep)
+
+
+Loader.construct_mapping = unique_mapping
+
+
+def unique_object(pairs):
+    keys = [key for key, _ in pairs]
+    repeated = sorted({key for key in keys if keys.count(key) > 1})
+    if repeated:
+        raise DuplicateKey("{} given twice".format(", ".join(repeated)))
+    return dict(pairs)
+
+
+def read_identity(product_sh):
+    spec = importlib.util.spec_from_file_location("make_manifests", REPO / "scripts/make-manifests.py")
+    module = importlib.util.module_from_spec(spec)
+    spec.loader.exec_module(module)
+    return module.read_identity(product_sh)
+
+
 class Check:
-    def __init__(self, dist):
+    def __init__(self, identity, dist):
+        self.identity = identity
         self.dist = dist
         self.problems = []
+        self.manifests = set()
         # The release's downloads by name, with their SHA-256.
         self.release = {path.name: sha256(path) for path in sorted(dist.iterdir())
                         if path.is_file() and path.suffix in (".exe", ".zip")}
@@ -68,16 +106,33 @@ class Check:
         for error in sorted(validator.iter_errors(document), key=lambda e: list(map(str, e.path))):
             self.problem(where, "schema: {} at /{}".format(error.message, "/".join(map(str, error.path))))
 
-    def download(self, where, url, digest):
-        """The release's file the URL names, if it is one and has that checksum."""
-        name = unquote(urlsplit(url).path.rsplit("/", 1)[-1])
+    def download(self, where, url, digest, arch, kind):
+        """The release's file the URL names, if it is one, where the product says it is downloaded
+        from, with that checksum and for that architecture (kind: 0 for winget's name, 1 Scoop's)."""
+        name = unquote(urlsplit(str(url)).path.rsplit("/", 1)[-1])
         if name not in self.release:
             self.problem(where, "{} is not a file of the release".format(name))
             return None
+        if url != self.identity["download_url"] + "/" + name:
+            self.problem(where, "{} is not downloaded from {}".format(url, self.identity["download_url"]))
         # YAML reads an all-digit hash as a number, and Scoop allows a list: refused, not a crash.
-        if str(digest).lower() != self.release[name]:
+        # Scoop may name the algorithm; only SHA-256 is compared.
+        digest = str(digest).lower()
+        if digest.removeprefix("sha256:") != self.release[name]:
             self.problem(where, "the SHA-256 of {} is not {}".format(name, digest))
+        wanted = [names[kind] for bits, names in ARCHITECTURES.items() if "-{}".format(bits) in name]
+        if [arch] != wanted:
+            self.problem(where, "{} is for {}, not {}".format(name, "/".join(wanted) or "no architecture", arch))
         return name
+
+    def read(self, path, parse):
+        """A manifest's document, or None when it gives a key twice or does not parse."""
+        self.manifests.add(path)
+        try:
+            return parse(path.read_text(encoding="utf-8"))
+        except (DuplicateKey, ValueError, yaml.YAMLError) as error:
+            self.problem(path.relative_to(self.dist), " ".join(str(error).split()))
+            return None
 
     def in_zip(self, where, name, inner):
         with zipfile.ZipFile(self.dist / name) as archive:
@@ -105,7 +160,7 @@ def load_winget(check):
         if not path.is_file():
             check.problem(where, "not a manifest file")
             continue
-        document = yaml.load(path.read_text(encoding="utf-8"), Loader=Loader)
+        document = check.read(path, lambda text: yaml.load(text, Loader=Loader))
         kind = document.get("ManifestType") if isinstance(document, dict) else None
         if kind not in ("version", "installer", "defaultLocale") or kind in documents:
             check.problem(where, "not one of the three files (ManifestType {})".format(kind))
@@ -128,6 +183,10 @@ def check_winget_agreement(check, folder, documents):
                 check.problem(where, "{} is {!r}, not {!r}".format(key, document.get(key), wanted))
         if path.name != names[kind]:
             check.problem(where, "named {}, not {}".format(path.name, names[kind]))
+    locale = documents["defaultLocale"][1].get("PackageLocale")
+    if locale != version.get("DefaultLocale"):
+        check.problem(documents["defaultLocale"][0].relative_to(check.dist),
+                      "PackageLocale is {!r}, not the DefaultLocale {!r}".format(locale, version.get("DefaultLocale")))
     wanted = Path(check.dist, "winget/manifests", package_id[:1].lower(), *package_id.split("."), package_version)
     if folder != wanted:
         check.problem(folder.relative_to(check.dist), "not in {}".format(wanted.relative_to(check.dist)))
@@ -135,21 +194,31 @@ def check_winget_agreement(check, folder, documents):
 
 
 def check_installer(check, where, installer, offered):
-    name = check.download(where, installer.get("InstallerUrl", ""), installer.get("InstallerSha256", ""))
+    name = check.download(where, installer.get("InstallerUrl", ""), installer.get("InstallerSha256", ""),
+                          installer.get("Architecture"), 0)
     kind = installer.get("InstallerType")
     if name is None:
         return
-    if kind == "nullsoft":
-        scope = installer.get("Scope")
-        if installer.get("InstallerSwitches", {}).get("Custom") != SCOPE_SWITCHES.get(scope):
-            check.problem(where, "scope {} without its switch {}".format(scope, SCOPE_SWITCHES.get(scope)))
-        if scope == "machine" and installer.get("ElevationRequirement") != "elevatesSelf":
+    if kind == "nullsoft" and name.endswith("-setup.exe"):
+        way = installer.get("Scope")
+        if (installer.get("InstallerSwitches") or {}).get("Custom") != SCOPE_SWITCHES.get(way):
+            check.problem(where, "scope {} without its switch {}".format(way, SCOPE_SWITCHES.get(way)))
+        if way == "machine" and installer.get("ElevationRequirement") != "elevatesSelf":
             check.problem(where, "for everyone, yet not elevatesSelf")
-        offered.add((name, scope))
-    elif kind == "zip" and installer.get("NestedInstallerType") == "portable":
-        for nested in installer.get("NestedInstallerFiles") or []:
-            check.in_zip(where, name, nested.get("RelativeFilePath", ""))
-        offered.add((name, "portable"))
+    elif kind == "zip" and installer.get("NestedInstallerType") == "portable" and name.endswith(".zip"):
+        way = "portable"
+        # Exactly the program, under the name it is started by; winget would link anything named.
+        program = check.identity["product_name"] + "\\" + check.identity["executable"] + ".exe"
+        wanted = [{"RelativeFilePath": program, "PortableCommandAlias": check.identity["executable"]}]
+        if installer.get("NestedInstallerFiles") != wanted:
+            check.problem(where, "NestedInstallerFiles is {!r}, not {!r}".format(installer.get("NestedInstallerFiles"), wanted))
+        check.in_zip(where, name, program)
+    else:
+        check.problem(where, "{} as {}: neither the setup nor the portable zip".format(name, kind))
+        return
+    if (name, way) in offered:
+        check.problem(where, "{} is offered as {} twice".format(name, way))
+    offered.add((name, way))
 
 
 def check_winget(check):
@@ -161,6 +230,8 @@ def check_winget(check):
     path, manifest = documents["installer"]
     offered = set()
     for index, installer in enumerate(manifest.get("Installers", [])):
+        if not isinstance(installer, dict):
+            continue  # the schema has said so
         # An installer takes what the manifest's top level says unless it says otherwise.
         merged = dict({k: v for k, v in manifest.items() if k != "Installers"}, **installer)
         check_installer(check, "{} installer {}".format(path.relative_to(check.dist), index + 1), merged, offered)
@@ -177,14 +248,20 @@ def check_scoop(check, package_version):
         check.problem("scoop", "{} app manifests, not one".format(len(apps)))
         return
     where = apps[0].relative_to(check.dist)
-    manifest = json.loads(apps[0].read_text(encoding="utf-8"))
+    manifest = check.read(apps[0], lambda text: json.loads(text, object_pairs_hook=unique_object))
+    if not isinstance(manifest, dict):
+        check.problem(where, "not a JSON object")
+        return
     check.validate(where, manifest, "scoop/schema.json")
     if package_version is not None and manifest.get("version") != package_version:
         check.problem(where, "version {!r}, not winget's {!r}".format(manifest.get("version"), package_version))
     zips = set()
+    architectures = manifest.get("architecture") if isinstance(manifest.get("architecture"), dict) else {}
+    if sorted(architectures) != ["32bit", "64bit"]:
+        check.problem(where, "architectures {}, not 64bit and 32bit".format(sorted(architectures)))
     for arch in ("64bit", "32bit"):
-        entry = manifest.get("architecture", {}).get(arch, {})
-        name = check.download("{} {}".format(where, arch), entry.get("url", ""), entry.get("hash", ""))
+        entry = architectures.get(arch) if isinstance(architectures.get(arch), dict) else {}
+        name = check.download("{} {}".format(where, arch), entry.get("url", ""), entry.get("hash", ""), arch, 1)
         if name is not None:
             zips.add(name)
             check.in_zip("{} {}".format(where, arch), name, "{}/{}".format(entry.get("extract_dir"), manifest.get("bin")))
@@ -193,7 +270,10 @@ def check_scoop(check, package_version):
 
 
 def check_sums(check):
-    """In a release, SHA256SUMS covers the manifests too."""
+    """Nothing else under winget/ and scoop/; in a release, SHA256SUMS covers the manifests too."""
+    for path in sorted(check.dist.glob("winget/**/*")) + sorted(check.dist.glob("scoop/**/*")):
+        if not path.is_dir() and path not in check.manifests:
+            check.problem(path.relative_to(check.dist), "not one of the manifests")
     sums = check.dist / "SHA256SUMS"
     if not sums.is_file():
         return
@@ -204,11 +284,11 @@ def check_sums(check):
 
 
 def main(argv):
-    if len(argv) != 2:
-        sys.exit("usage: scripts/check-manifests.py DIST")
+    if len(argv) != 3:
+        sys.exit("usage: scripts/check-manifests.py PRODUCT_SH DIST")
     if not SCHEMAS.is_dir():
         sys.exit("No manifest schemas at {} (set BODYASTRO_SCHEMAS)".format(SCHEMAS))
-    check = Check(Path(argv[1]).resolve())
+    check = Check(read_identity(argv[1]), Path(argv[2]).resolve())
     check_scoop(check, check_winget(check))
     check_sums(check)
     for problem in check.problems:

@@ -3,7 +3,8 @@
 # names, zips holding the program's folder): the same bytes twice, accepted by
 # scripts/check-manifests.py, and refused once anything is wrong: a manifest of each kind the
 # schemas refuse (tests/manifests/), a zip changed after they were made, winget files that disagree,
-# SHA256SUMS without them.
+# SHA256SUMS without them, and what a schema lets through: another host, swapped architectures, a
+# key given twice, an extra or repeated installer, a portable zip naming no program, a stray file.
 # Usage: tests/manifest_check.sh PRODUCT_SH   (product.sh of a build folder)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -13,7 +14,7 @@ schemas=${BODYASTRO_SCHEMAS:-$repo/../shared/schemas}
     { echo "SKIP: python3-jsonschema or python3-yaml missing (scripts/install-deps.sh --only python3-jsonschema python3-yaml)"; exit 77; }
 # shellcheck source=/dev/null
 . "$1"
-work=$(mktemp -d)
+product=$1 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*"; exit 1; }
 
@@ -29,15 +30,24 @@ cp -a "$work/good" "$work/first"
 "$repo/scripts/make-manifests.py" "$1" "$work/good" >/dev/null
 diff -r "$work/first" "$work/good" || fail "two runs wrote different manifests"
 (cd "$work/good" && sha256sum -- *.exe *.zip $(find winget scoop -type f) >SHA256SUMS)
-"$repo/scripts/check-manifests.py" "$work/good" || fail "the manifests were refused"
+"$repo/scripts/check-manifests.py" "$1" "$work/good" || fail "the manifests were refused"
 installer=$(cd "$work/good" && echo winget/manifests/*/*/*/*/*.installer.yaml)
 version=${installer%.installer.yaml}.yaml
+# edit FILE STATEMENT: changes a winget file's document (d) in Python.
+cat >"$work/edit" <<'EOF'
+#!/usr/bin/python3
+import sys, yaml
+d = yaml.safe_load(open(sys.argv[1]))
+exec(sys.argv[2])
+yaml.safe_dump(d, open(sys.argv[1], "w"), sort_keys=False)
+EOF
+chmod +x "$work/edit"
 
 # refused CASE EXPECTED...: a copy of the good release, changed by the commands on stdin.
 refused() {
     rm -rf "$work/case" && cp -a "$work/good" "$work/case"
-    (cd "$work/case" && sh -e)
-    if "$repo/scripts/check-manifests.py" "$work/case" >"$work/said"; then fail "$1 was accepted"; fi
+    (cd "$work/case" && PATH=$work:$PATH sh -e)
+    if "$repo/scripts/check-manifests.py" "$product" "$work/case" >"$work/said"; then fail "$1 was accepted"; fi
     for expected in "${@:2}"; do
         grep -q -- "$expected" "$work/said" || { cat "$work/said"; fail "$1 was refused, but not for $expected"; }
     done
@@ -52,4 +62,22 @@ refused "a zip changed after the manifests were made" "installer 3: the SHA-256 
 refused "winget files of two versions" "locale.en-US.yaml: PackageVersion is '1.0', not '0.9'" \
     <<<"sed -i 's/^PackageVersion: .*/PackageVersion: \"0.9\"/' '$version'"
 refused "SHA256SUMS without the manifests" "SHA256SUMS: does not cover scoop/" <<<"sha256sum -- *.exe *.zip >SHA256SUMS"
+refused "the same files on another host" "is not downloaded from $download_url" \
+    <<<"sed -i 's#$download_url#https://example.org/x#' scoop/*.json '$installer'"
+refused "x64 and x86 swapped" "win64.zip is for x64, not x86" "win32-setup.exe is for x86, not x64" "win64.zip is for 64bit, not 32bit" \
+    <<<"sed -i -e 's/: x64\$/: X/' -e 's/: x86\$/: x64/' -e 's/: X\$/: x86/' '$installer'
+        sed -i -e 's/\"64bit\"/\"X\"/' -e 's/\"32bit\"/\"64bit\"/' -e 's/\"X\"/\"32bit\"/' scoop/*.json"
+refused "a key given twice" "ManifestType given twice" "version given twice" \
+    <<<"echo 'ManifestType: version' >>'$version'; sed -i '1s/^{/{\"version\": \"0.9\",/' scoop/*.json"
+refused "an installer of another kind, and one twice" "win64-setup.exe as exe: neither" "win64-setup.exe is offered as user twice" \
+    <<<"edit '$installer' 'd[\"Installers\"] += [dict(d[\"Installers\"][0], InstallerType=\"exe\"), d[\"Installers\"][0]]'"
+refused "a portable zip naming no program, or another alias" "installer 3: NestedInstallerFiles is None" "'PortableCommandAlias': 'cmd'" \
+    <<<"edit '$installer' 'del d[\"Installers\"][2][\"NestedInstallerFiles\"]; d[\"Installers\"][5][\"NestedInstallerFiles\"][0][\"PortableCommandAlias\"] = \"cmd\"'"
+refused "a locale file of another locale" "PackageLocale is 'de-DE', not the DefaultLocale 'en-US'" \
+    <<<"sed -i 's/^PackageLocale: .*/PackageLocale: de-DE/' winget/manifests/*/*/*/*/*.locale.*"
+refused "stray files the checksums cover" "scoop/notes.txt: not one of the manifests" "manifests/c/extra.yaml: not one" \
+    <<<"echo x >scoop/notes.txt; cp '$version' winget/manifests/c/extra.yaml; sha256sum -- *.exe *.zip \$(find winget scoop -type f) >SHA256SUMS"
+rm -rf "$work/case" && cp -a "$work/good" "$work/case"
+sed -i 's/"hash": "/"hash": "sha256:/' "$work/case"/scoop/*.json
+"$repo/scripts/check-manifests.py" "$product" "$work/case" >/dev/null || fail "a Scoop hash that names its algorithm was refused"
 echo "PASS"
