@@ -12,7 +12,10 @@ Usage: scripts/check-manifests.py PRODUCT_SH DIST   (PRODUCT_SH: product.sh of t
   SHA-256 and its architecture; every setup is offered once per user and once for everyone, every
   zip once as a portable program, and nothing else; the program they start is the one in the zip.
 - Nothing under winget/ or scoop/ but the manifests; a key given twice is refused, not read as the last.
-- In a release (with SHA256SUMS), SHA256SUMS covers the manifests.
+- Each manifest is what scripts/make-manifests.py writes for this product and these files, but for
+  the hashes' letter case and Scoop's "sha256:": no script, switch, dependency or key slipped in.
+- In a release (with SHA256SUMS), SHA256SUMS covers the manifests with their checksums.
+Anything it cannot read is refused, not a crash.
 Prints each problem and exits 1 if there is any.
 """
 import hashlib
@@ -80,19 +83,20 @@ def unique_object(pairs):
     return dict(pairs)
 
 
-def read_identity(product_sh):
+def load_maker():
     spec = importlib.util.spec_from_file_location("make_manifests", REPO / "scripts/make-manifests.py")
     module = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(module)
-    return module.read_identity(product_sh)
+    return module
 
 
 class Check:
-    def __init__(self, identity, dist):
-        self.identity = identity
+    def __init__(self, maker, product_sh, dist):
+        self.maker = maker
+        self.identity = maker.read_identity(product_sh)
         self.dist = dist
         self.problems = []
-        self.manifests = set()
+        self.documents = {}
         # The release's downloads by name, with their SHA-256.
         self.release = {path.name: sha256(path) for path in sorted(dist.iterdir())
                         if path.is_file() and path.suffix in (".exe", ".zip")}
@@ -127,17 +131,20 @@ class Check:
 
     def read(self, path, parse):
         """A manifest's document, or None when it gives a key twice or does not parse."""
-        self.manifests.add(path)
+        self.documents[path] = None
         try:
-            return parse(path.read_text(encoding="utf-8"))
-        except (DuplicateKey, ValueError, yaml.YAMLError) as error:
-            self.problem(path.relative_to(self.dist), " ".join(str(error).split()))
-            return None
+            self.documents[path] = parse(path.read_text(encoding="utf-8"))
+        except (DuplicateKey, ValueError, yaml.YAMLError, OSError, RecursionError) as error:
+            self.problem(path.relative_to(self.dist), " ".join(str(error).split())[:200] or type(error).__name__)
+        return self.documents[path]
 
     def in_zip(self, where, name, inner):
-        with zipfile.ZipFile(self.dist / name) as archive:
-            if inner.replace("\\", "/") not in archive.namelist():
-                self.problem(where, "{} holds no {}".format(name, inner))
+        try:
+            with zipfile.ZipFile(self.dist / name) as archive:
+                if str(inner).replace("\\", "/") not in archive.namelist():
+                    self.problem(where, "{} holds no {}".format(name, inner))
+        except (zipfile.BadZipFile, OSError) as error:
+            self.problem(where, "{}: {}".format(name, error))
 
 
 def sha256(path):
@@ -172,7 +179,8 @@ def load_winget(check):
 
 def check_winget_agreement(check, folder, documents):
     version = documents["version"][1]
-    package_id, package_version = version.get("PackageIdentifier", ""), version.get("PackageVersion", "")
+    # As text: YAML reads an unquoted 1.0 as a number, which the schema has already refused.
+    package_id, package_version = (str(version.get(key) or "") for key in ("PackageIdentifier", "PackageVersion"))
     names = {"version": package_id + ".yaml", "installer": package_id + ".installer.yaml",
              "defaultLocale": "{}.locale.{}.yaml".format(package_id, version.get("DefaultLocale"))}
     for kind, (path, document) in documents.items():
@@ -200,9 +208,12 @@ def check_installer(check, where, installer, offered):
     if name is None:
         return
     if kind == "nullsoft" and name.endswith("-setup.exe"):
-        way = installer.get("Scope")
-        if (installer.get("InstallerSwitches") or {}).get("Custom") != SCOPE_SWITCHES.get(way):
-            check.problem(where, "scope {} without its switch {}".format(way, SCOPE_SWITCHES.get(way)))
+        way = str(installer.get("Scope"))
+        switches = installer.get("InstallerSwitches") if isinstance(installer.get("InstallerSwitches"), dict) else {}
+        if way not in SCOPE_SWITCHES:
+            check.problem(where, "scope {}, neither user nor machine".format(way))
+        elif switches.get("Custom") != SCOPE_SWITCHES[way]:
+            check.problem(where, "scope {} without its switch {}".format(way, SCOPE_SWITCHES[way]))
         if way == "machine" and installer.get("ElevationRequirement") != "elevatesSelf":
             check.problem(where, "for everyone, yet not elevatesSelf")
     elif kind == "zip" and installer.get("NestedInstallerType") == "portable" and name.endswith(".zip"):
@@ -229,7 +240,8 @@ def check_winget(check):
     package_version = check_winget_agreement(check, folder, documents)
     path, manifest = documents["installer"]
     offered = set()
-    for index, installer in enumerate(manifest.get("Installers", [])):
+    installers = manifest.get("Installers") if isinstance(manifest.get("Installers"), list) else []
+    for index, installer in enumerate(installers):
         if not isinstance(installer, dict):
             continue  # the schema has said so
         # An installer takes what the manifest's top level says unless it says otherwise.
@@ -243,7 +255,7 @@ def check_winget(check):
 
 
 def check_scoop(check, package_version):
-    apps = sorted(check.dist.glob("scoop/*.json"))
+    apps = sorted(path for path in check.dist.glob("scoop/*.json") if path.is_file())
     if len(apps) != 1:
         check.problem("scoop", "{} app manifests, not one".format(len(apps)))
         return
@@ -269,18 +281,75 @@ def check_scoop(check, package_version):
         check.problem(where, "offers {}, not the release's zips".format(sorted(zips)))
 
 
+def normal(value, key=None):
+    """A document with its hashes as the generator writes them: lower case, no "sha256:"."""
+    if isinstance(value, dict):
+        return {k: normal(v, k) for k, v in value.items()}
+    if isinstance(value, list):
+        return [normal(v) for v in value]
+    if key in ("InstallerSha256", "hash") and isinstance(value, str):
+        return value.lower().removeprefix("sha256:")
+    return value
+
+
+def differences(actual, wanted, where=""):
+    if isinstance(actual, dict) and isinstance(wanted, dict):
+        found = []
+        for key in sorted(set(actual) | set(wanted), key=str):
+            if key not in wanted:
+                found.append("{}/{} is there".format(where, key))
+            elif key not in actual:
+                found.append("{}/{} is missing".format(where, key))
+            else:
+                found += differences(actual[key], wanted[key], "{}/{}".format(where, key))
+        return found
+    if isinstance(actual, list) and isinstance(wanted, list) and len(actual) == len(wanted):
+        return [found for index, pair in enumerate(zip(actual, wanted))
+                for found in differences(*pair, "{}/{}".format(where, index + 1))]
+    return [] if actual == wanted else ["{} is {!r}".format(where or "/", actual)[:200]]
+
+
+def check_generated(check):
+    """What the checks above do not look at (a script Scoop runs, another switch, a dependency):
+    every manifest is the generator's for this product and these files."""
+    maker = check.maker
+    try:
+        files = maker.downloads(check.identity, check.dist)
+    except SystemExit as missing:
+        check.problem("release", str(missing))
+        return
+    metainfo = maker.read_metainfo()
+    folder = maker.winget_folder(check.identity)
+    wanted = {folder / name: yaml.load(text, Loader=Loader)
+              for name, text in maker.winget_files(check.identity, metainfo, files).items()}
+    wanted[Path("scoop", maker.names(check.identity)[1] + ".json")] = json.loads(maker.scoop_manifest(check.identity, metainfo, files))
+    for path, document in check.documents.items():
+        where = path.relative_to(check.dist)
+        if where not in wanted:
+            check.problem(where, "not a manifest scripts/make-manifests.py writes")
+        elif document is not None:
+            for found in differences(normal(document), normal(wanted[where]))[:5]:
+                check.problem(where, found + ", unlike what scripts/make-manifests.py writes")
+
+
 def check_sums(check):
     """Nothing else under winget/ and scoop/; in a release, SHA256SUMS covers the manifests too."""
     for path in sorted(check.dist.glob("winget/**/*")) + sorted(check.dist.glob("scoop/**/*")):
-        if not path.is_dir() and path not in check.manifests:
+        if not path.is_dir() and path not in check.documents:
             check.problem(path.relative_to(check.dist), "not one of the manifests")
     sums = check.dist / "SHA256SUMS"
     if not sums.is_file():
         return
-    listed = {line.split(None, 1)[1].lstrip("*") for line in sums.read_text(encoding="utf-8").splitlines() if line.strip()}
-    for path in sorted(check.dist.glob("winget/**/*")) + sorted(check.dist.glob("scoop/*")):
-        if path.is_file() and str(path.relative_to(check.dist)) not in listed:
-            check.problem("SHA256SUMS", "does not cover {}".format(path.relative_to(check.dist)))
+    listed = {}
+    for line in sums.read_bytes().decode("utf-8", "replace").splitlines():
+        digest, _, name = line.partition(" ")
+        listed[name.strip().lstrip("*")] = digest.lower()
+    for path in sorted(check.documents):
+        where = str(path.relative_to(check.dist))
+        if where not in listed:
+            check.problem("SHA256SUMS", "does not cover {}".format(where))
+        elif path.is_file() and listed[where] != sha256(path):
+            check.problem("SHA256SUMS", "has another checksum for {}".format(where))
 
 
 def main(argv):
@@ -288,8 +357,11 @@ def main(argv):
         sys.exit("usage: scripts/check-manifests.py PRODUCT_SH DIST")
     if not SCHEMAS.is_dir():
         sys.exit("No manifest schemas at {} (set BODYASTRO_SCHEMAS)".format(SCHEMAS))
-    check = Check(read_identity(argv[1]), Path(argv[2]).resolve())
+    if not Path(argv[1]).is_file() or not Path(argv[2]).is_dir():
+        sys.exit("check-manifests: {} is not a file or {} not a folder".format(argv[1], argv[2]))
+    check = Check(load_maker(), argv[1], Path(argv[2]).resolve())
     check_scoop(check, check_winget(check))
+    check_generated(check)
     check_sums(check)
     for problem in check.problems:
         print("REFUSED " + problem)

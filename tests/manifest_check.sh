@@ -4,7 +4,8 @@
 # scripts/check-manifests.py, and refused once anything is wrong: a manifest of each kind the
 # schemas refuse (tests/manifests/), a zip changed after they were made, winget files that disagree,
 # SHA256SUMS without them, and what a schema lets through: another host, swapped architectures, a
-# key given twice, an extra or repeated installer, a portable zip naming no program, a stray file.
+# key given twice, an extra or repeated installer, a portable zip naming no program, a stray file, a
+# script or switch slipped in; and what is refused is refused without a crash.
 # Usage: tests/manifest_check.sh PRODUCT_SH   (product.sh of a build folder)
 set -euo pipefail
 repo=$(cd "$(dirname "$0")/.." && pwd)
@@ -29,7 +30,8 @@ done
 cp -a "$work/good" "$work/first"
 "$repo/scripts/make-manifests.py" "$1" "$work/good" >/dev/null
 diff -r "$work/first" "$work/good" || fail "two runs wrote different manifests"
-(cd "$work/good" && sha256sum -- *.exe *.zip $(find winget scoop -type f) >SHA256SUMS)
+sums='sha256sum -- *.exe *.zip $(find winget scoop -type f) >SHA256SUMS'
+(cd "$work/good" && eval "$sums")
 "$repo/scripts/check-manifests.py" "$1" "$work/good" || fail "the manifests were refused"
 installer=$(cd "$work/good" && echo winget/manifests/*/*/*/*/*.installer.yaml)
 version=${installer%.installer.yaml}.yaml
@@ -47,7 +49,8 @@ chmod +x "$work/edit"
 refused() {
     rm -rf "$work/case" && cp -a "$work/good" "$work/case"
     (cd "$work/case" && PATH=$work:$PATH sh -e)
-    if "$repo/scripts/check-manifests.py" "$product" "$work/case" >"$work/said"; then fail "$1 was accepted"; fi
+    if "$repo/scripts/check-manifests.py" "$product" "$work/case" >"$work/said" 2>&1; then fail "$1 was accepted"; fi
+    ! grep -q Traceback "$work/said" || { cat "$work/said"; fail "$1 crashed the check"; }
     for expected in "${@:2}"; do
         grep -q -- "$expected" "$work/said" || { cat "$work/said"; fail "$1 was refused, but not for $expected"; }
     done
@@ -76,8 +79,14 @@ refused "a portable zip naming no program, or another alias" "installer 3: Neste
 refused "a locale file of another locale" "PackageLocale is 'de-DE', not the DefaultLocale 'en-US'" \
     <<<"sed -i 's/^PackageLocale: .*/PackageLocale: de-DE/' winget/manifests/*/*/*/*/*.locale.*"
 refused "stray files the checksums cover" "scoop/notes.txt: not one of the manifests" "manifests/c/extra.yaml: not one" \
-    <<<"echo x >scoop/notes.txt; cp '$version' winget/manifests/c/extra.yaml; sha256sum -- *.exe *.zip \$(find winget scoop -type f) >SHA256SUMS"
+    <<<"echo x >scoop/notes.txt; cp '$version' winget/manifests/c/extra.yaml; $sums"
+refused "a script, a switch and a dependency slipped in" "/pre_install is there, unlike what" \
+    "installer.yaml: /Installers/1/InstallerSwitches/Silent is there" "/Dependencies is there" "SHA256SUMS: has another checksum for scoop/" \
+    <<<"sed -i '1s/^{/{\"pre_install\": \"calc\",/' scoop/*.json
+        edit '$installer' 'd[\"Installers\"][0][\"InstallerSwitches\"][\"Silent\"] = \"/S /D=C:\\\\Windows\"; d[\"Dependencies\"] = {\"PackageDependencies\": [{\"PackageIdentifier\": \"Evil.Tool\"}]}'"
+refused "a version YAML reads as a number, a torn SHA256SUMS and a zip that is none" "PackageVersion is 1.0, not '1.0'" "win32.zip: File is not a zip file" \
+    <<<"sed -i 's/^PackageVersion: .*/PackageVersion: 1.0/' winget/manifests/*/*/*/*/*; echo torn >>SHA256SUMS; echo x >'$package_name-$product_version-win32.zip'"
 rm -rf "$work/case" && cp -a "$work/good" "$work/case"
-sed -i 's/"hash": "/"hash": "sha256:/' "$work/case"/scoop/*.json
+(cd "$work/case" && sed -i 's/"hash": "/"hash": "sha256:/' scoop/*.json && eval "$sums")
 "$repo/scripts/check-manifests.py" "$product" "$work/case" >/dev/null || fail "a Scoop hash that names its algorithm was refused"
 echo "PASS"
