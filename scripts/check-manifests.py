@@ -18,7 +18,6 @@ Usage: scripts/check-manifests.py PRODUCT_SH DIST   (PRODUCT_SH: product.sh of t
 Anything it cannot read is refused, not a crash.
 Prints each problem and exits 1 if there is any.
 """
-import hashlib
 import importlib
 import importlib.util
 import json
@@ -98,7 +97,7 @@ class Check:
         self.problems = []
         self.documents = {}
         # The release's downloads by name, with their SHA-256.
-        self.release = {path.name: sha256(path) for path in sorted(dist.iterdir())
+        self.release = {path.name: maker.sha256(path) for path in sorted(dist.iterdir())
                         if path.is_file() and path.suffix in (".exe", ".zip")}
 
     def problem(self, where, text):
@@ -145,14 +144,6 @@ class Check:
                     self.problem(where, "{} holds no {}".format(name, inner))
         except (zipfile.BadZipFile, OSError) as error:
             self.problem(where, "{}: {}".format(name, error))
-
-
-def sha256(path):
-    digest = hashlib.sha256()
-    with open(path, "rb") as stream:
-        for block in iter(lambda: stream.read(1 << 20), b""):
-            digest.update(block)
-    return digest.hexdigest()
 
 
 def load_winget(check):
@@ -348,7 +339,7 @@ def check_sums(check):
         where = str(path.relative_to(check.dist))
         if where not in listed:
             check.problem("SHA256SUMS", "does not cover {}".format(where))
-        elif path.is_file() and listed[where] != sha256(path):
+        elif path.is_file() and listed[where] != check.maker.sha256(path):
             check.problem("SHA256SUMS", "has another checksum for {}".format(where))
 
 
