@@ -22,6 +22,7 @@ import importlib
 import importlib.util
 import json
 import os
+import re
 import subprocess
 import sys
 import zipfile
@@ -49,13 +50,16 @@ jsonschema, yaml = import_modules()
 
 
 class Loader(yaml.SafeLoader):
-    """Every scalar the schema wants as a string stays one: no dates (ReleaseDate)."""
+    """Scalars read as winget reads them: no dates (ReleaseDate stays a string), and only true and
+    false as booleans (YAML 1.1's yes and on, which winget refuses, stay strings)."""
 
 
+BOOL = "tag:yaml.org,2002:bool"
 Loader.yaml_implicit_resolvers = {
-    first: [(tag, regexp) for tag, regexp in resolvers if tag != "tag:yaml.org,2002:timestamp"]
+    first: [(tag, regexp) for tag, regexp in resolvers if tag not in ("tag:yaml.org,2002:timestamp", BOOL)]
     for first, resolvers in yaml.SafeLoader.yaml_implicit_resolvers.items()
 }
+Loader.add_implicit_resolver(BOOL, re.compile("^(?:true|True|TRUE|false|False|FALSE)$"), list("tTfF"))
 
 
 class DuplicateKey(ValueError):
@@ -74,6 +78,25 @@ def unique_mapping(loader, node, deep=False):
 Loader.construct_mapping = unique_mapping
 
 
+def load_yaml(text):
+    # The generator writes no anchors: an alias could only make a loop or a billion copies.
+    if any(isinstance(event, yaml.AliasEvent) for event in yaml.parse(text, Loader=Loader)):
+        raise ValueError("an alias (*), which make-manifests.py never writes")
+    return yaml.load(text, Loader=Loader)
+
+
+def depth(document):
+    deepest, stack = 0, [(document, 1)]
+    while stack:
+        value, level = stack.pop()
+        deepest = max(deepest, level)
+        if isinstance(value, dict):
+            stack += [(inner, level + 1) for inner in value.values()]
+        elif isinstance(value, list):
+            stack += [(inner, level + 1) for inner in value]
+    return deepest
+
+
 def unique_object(pairs):
     keys = [key for key, _ in pairs]
     repeated = sorted({key for key in keys if keys.count(key) > 1})
@@ -83,6 +106,7 @@ def unique_object(pairs):
 
 
 def load_maker():
+    sys.dont_write_bytecode = True  # no __pycache__ left in the source tree
     spec = importlib.util.spec_from_file_location("make_manifests", REPO / "scripts/make-manifests.py")
     module = importlib.util.module_from_spec(spec)
     spec.loader.exec_module(module)
@@ -132,7 +156,11 @@ class Check:
         """A manifest's document, or None when it gives a key twice or does not parse."""
         self.documents[path] = None
         try:
-            self.documents[path] = parse(path.read_text(encoding="utf-8"))
+            document = parse(path.read_text(encoding="utf-8"))
+            # Ours are five deep; deeper would only exhaust the checks' recursion.
+            if depth(document) > 16:
+                raise ValueError("nested {} deep".format(depth(document)))
+            self.documents[path] = document
         except (DuplicateKey, ValueError, yaml.YAMLError, OSError, RecursionError) as error:
             self.problem(path.relative_to(self.dist), " ".join(str(error).split())[:200] or type(error).__name__)
         return self.documents[path]
@@ -158,7 +186,7 @@ def load_winget(check):
         if not path.is_file():
             check.problem(where, "not a manifest file")
             continue
-        document = check.read(path, lambda text: yaml.load(text, Loader=Loader))
+        document = check.read(path, load_yaml)
         kind = document.get("ManifestType") if isinstance(document, dict) else None
         if kind not in ("version", "installer", "defaultLocale") or kind in documents:
             check.problem(where, "not one of the three files (ManifestType {})".format(kind))
@@ -253,7 +281,8 @@ def check_scoop(check, package_version):
     where = apps[0].relative_to(check.dist)
     manifest = check.read(apps[0], lambda text: json.loads(text, object_pairs_hook=unique_object))
     if not isinstance(manifest, dict):
-        check.problem(where, "not a JSON object")
+        if manifest is not None:  # else read() has said why
+            check.problem(where, "not a JSON object")
         return
     check.validate(where, manifest, "scoop/schema.json")
     if package_version is not None and manifest.get("version") != package_version:
@@ -311,7 +340,7 @@ def check_generated(check):
         return
     metainfo = maker.read_metainfo()
     folder = maker.winget_folder(check.identity)
-    wanted = {folder / name: yaml.load(text, Loader=Loader)
+    wanted = {folder / name: load_yaml(text)
               for name, text in maker.winget_files(check.identity, metainfo, files).items()}
     wanted[Path("scoop", maker.names(check.identity)[1] + ".json")] = json.loads(maker.scoop_manifest(check.identity, metainfo, files))
     for path, document in check.documents.items():
@@ -324,17 +353,29 @@ def check_generated(check):
 
 
 def check_sums(check):
-    """Nothing else under winget/ and scoop/; in a release, SHA256SUMS covers the manifests too."""
-    for path in sorted(check.dist.glob("winget/**/*")) + sorted(check.dist.glob("scoop/**/*")):
-        if not path.is_dir() and path not in check.documents:
-            check.problem(path.relative_to(check.dist), "not one of the manifests")
+    """Nothing else under winget/ and scoop/, and no link: the published copy must hold what was
+    checked. In a release, SHA256SUMS covers the manifests too, as sha256sum -c would read it."""
+    for top in ("winget", "scoop"):
+        for folder, subfolders, files in os.walk(check.dist / top):
+            for name in subfolders + files:
+                path = Path(folder, name)
+                if path.is_symlink():
+                    check.problem(path.relative_to(check.dist), "a link")
+                elif not path.is_dir() and path not in check.documents:
+                    check.problem(path.relative_to(check.dist), "not one of the manifests")
     sums = check.dist / "SHA256SUMS"
-    if not sums.is_file():
+    if not sums.exists() and not sums.is_symlink():
+        return
+    if sums.is_symlink() or not sums.is_file():
+        check.problem("SHA256SUMS", "not a file")
         return
     listed = {}
     for line in sums.read_bytes().decode("utf-8", "replace").splitlines():
         digest, _, name = line.partition(" ")
-        listed[name.strip().lstrip("*")] = digest.lower()
+        name = name[1:] if name[:1] in (" ", "*") else name
+        if name in listed:
+            check.problem("SHA256SUMS", "lists {} twice".format(name))
+        listed[name] = digest.lower()
     for path in sorted(check.documents):
         where = str(path.relative_to(check.dist))
         if where not in listed:
@@ -354,6 +395,7 @@ def main(argv):
     check_scoop(check, check_winget(check))
     check_generated(check)
     check_sums(check)
+    sys.stdout.reconfigure(errors="backslashreplace")
     for problem in check.problems:
         print("REFUSED " + problem)
     if check.problems:

@@ -41,6 +41,7 @@ cat >"$work/edit" <<'EOF'
 import sys, yaml
 d = yaml.safe_load(open(sys.argv[1]))
 exec(sys.argv[2])
+yaml.SafeDumper.ignore_aliases = lambda *_: True
 yaml.safe_dump(d, open(sys.argv[1], "w"), sort_keys=False)
 EOF
 chmod +x "$work/edit"
@@ -86,6 +87,11 @@ refused "a script, a switch and a dependency slipped in" "/pre_install is there,
         edit '$installer' 'd[\"Installers\"][0][\"InstallerSwitches\"][\"Silent\"] = \"/S /D=C:\\\\Windows\"; d[\"Dependencies\"] = {\"PackageDependencies\": [{\"PackageIdentifier\": \"Evil.Tool\"}]}'"
 refused "a version YAML reads as a number, a torn SHA256SUMS and a zip that is none" "PackageVersion is 1.0, not '1.0'" "win32.zip: File is not a zip file" \
     <<<"sed -i 's/^PackageVersion: .*/PackageVersion: 1.0/' winget/manifests/*/*/*/*/*; echo torn >>SHA256SUMS; echo x >'$package_name-$product_version-win32.zip'"
+refused "what winget reads otherwise: a YAML 1.1 yes, an alias, JSON nested deep" "'yes' is not of type 'boolean'" \
+    "yaml: an alias" "json: nested 601 deep" <<<"sed -i 's/DependOnPath: true/DependOnPath: yes/' '$installer'; echo 'X: &a [*a]' >>'$version'
+        /usr/bin/python3 -c 'import sys; sys.stdout.write(open(sys.argv[1]).read().replace(\"{\", \"{\\\"x\\\": \" + \"[\" * 600 + \"]\" * 600 + \",\", 1))' scoop/*.json >deep; mv deep scoop/*.json"
+refused "a manifest listed twice in SHA256SUMS, or linked from elsewhere" "SHA256SUMS: lists scoop/" "installer.yaml: a link" \
+    <<<"grep scoop/ SHA256SUMS >x; cat x >>SHA256SUMS; rm x; mv '$installer' ../elsewhere.yaml; ln -s \"\$PWD/../elsewhere.yaml\" '$installer'"
 rm -rf "$work/case" && cp -a "$work/good" "$work/case"
 (cd "$work/case" && sed -i 's/"hash": "/"hash": "sha256:/' scoop/*.json && eval "$sums")
 "$repo/scripts/check-manifests.py" "$product" "$work/case" >/dev/null || fail "a Scoop hash that names its algorithm was refused"
