@@ -6,6 +6,11 @@
 # used: it wants a self-signed root, and for a bought certificate the authority's revocation list
 # from the network, neither of which tells who signed.
 
+# osslsigncode 2.8 and later fetch the revocation lists a certificate names unless told not to;
+# Debian 12's 2.5 fetches none and knows no such option.
+authenticode_offline=()
+osslsigncode --help 2>&1 | grep -q -- -ignore-cdp && authenticode_offline=(-ignore-cdp)
+
 # authenticode_signer FILE DIR: checks FILE's signature and writes its signer's certificate to
 # DIR/signer.pem. Fails, saying why on stdout, unless FILE carries one signature, made by that
 # certificate's key, over a digest that is FILE's own.
@@ -15,7 +20,7 @@ authenticode_signer() {
     osslsigncode extract-signature -pem -in "$file" -out "$dir/signature.pem" >/dev/null 2>&1 ||
         { echo "it is not signed"; return 1; }
     # The digest the signature names and the digest of FILE's bytes: the same, and one of each.
-    digests=$(osslsigncode verify -CAfile /dev/null -ignore-cdp -in "$file" 2>/dev/null | sed -n 's/^\(Current\|Calculated\) message digest *: *//p')
+    digests=$(osslsigncode verify -CAfile /dev/null "${authenticode_offline[@]}" -in "$file" 2>/dev/null | sed -n 's/^\(Current\|Calculated\) message digest *: *//p')
     # A second signature nested in the first would be a second signer, whoever it is.
     [ "$(wc -l <<<"$digests")" -le 2 ] || { echo "it carries more than one signer (a nested signature)"; return 1; }
     [ "$(wc -l <<<"$digests")" = 2 ] && [ "$(sort -u <<<"$digests" | wc -l)" = 1 ] ||

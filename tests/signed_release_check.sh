@@ -53,10 +53,12 @@ echo "== the signed release =="
 scripts/release.sh --sign-pfx "$keys/sign.pfx" --sign-gpg "$key"
 # shellcheck source=/dev/null
 . build-release-windows-x64/product.sh
+# shellcheck source=scripts/authenticode.sh
+. scripts/authenticode.sh
 
 echo "== every signature =="
 verify() {
-    osslsigncode verify -CAfile "$keys/Root.pem" -CRLfile "$keys/crls.pem" -ignore-cdp -in "$1" >"$keys/verify.log" 2>&1 ||
+    osslsigncode verify -CAfile "$keys/Root.pem" -CRLfile "$keys/crls.pem" "${authenticode_offline[@]}" -in "$1" >"$keys/verify.log" 2>&1 ||
         fail "$2 is not signed: $(tail -n 3 "$keys/verify.log")"
 }
 unpacked=$keys/unpacked
